@@ -1,0 +1,227 @@
+#include "DbGrid.h"
+#include "Query.h"
+#include <QFont>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTableView>
+
+void QueryModel::setQuery(Query* query)
+{
+    if (query_)
+        disconnect(query_, nullptr, this, nullptr);
+    beginResetModel();
+    query_ = query;
+    endResetModel();
+    if (query_) {
+        connect(query_, &Query::reset, this, &QueryModel::refresh);
+        connect(query_, &Query::rowChanged, this, [this](int row) {
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+    }
+    refresh();
+}
+
+void QueryModel::setColumns(const QVector<GridColumn>& columns)
+{
+    beginResetModel();
+    columns_ = columns;
+    endResetModel();
+    refresh();
+}
+
+void QueryModel::refresh()
+{
+    beginResetModel();
+    fieldIndex_.clear();
+    for (const GridColumn& c : columns_)
+        fieldIndex_ << (query_ ? query_->fieldIndex(c.field) : -1);
+    endResetModel();
+}
+
+int QueryModel::fieldOf(int column) const { return column >= 0 && column < fieldIndex_.size() ? fieldIndex_[column] : -1; }
+
+int QueryModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !query_ ? 0 : query_->recordCount();
+}
+
+int QueryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_.size(); }
+
+QVariant QueryModel::raw(int row, int column) const
+{
+    return query_ ? query_->valueAt(row, fieldOf(column)) : QVariant();
+}
+
+// "#0.00#": at least two and at most three decimals; "#0.00": exactly two.
+static QString applyMask(double v, const QString& mask)
+{
+    const int dot = mask.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QLocale().toString(v, 'f', 0);
+    const QString frac = mask.mid(dot + 1);
+    const int fixed = frac.count(QLatin1Char('0'));
+    const int optional = frac.count(QLatin1Char('#'));
+    QString s = QLocale().toString(v, 'f', fixed + optional);
+    for (int i = 0; i < optional && s.endsWith(QLatin1Char('0')); ++i)
+        s.chop(1);
+    return s;
+}
+
+QString QueryModel::text(int row, int column) const
+{
+    const QVariant v = raw(row, column);
+    if (v.isNull())
+        return {};
+    const QString& mask = columns_[column].format;
+    if (!mask.isEmpty())
+        return applyMask(Query::toFloat(v), mask);
+    return Query::toText(v);
+}
+
+QVariant QueryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (look_) {
+        const QVariant v = look_(*this, index.row(), index.column(), role);
+        if (v.isValid())
+            return v;
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return int(columns_[index.column()].align);
+    default:
+        return {};
+    }
+}
+
+QVariant QueryModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o != Qt::Horizontal || section < 0 || section >= columns_.size())
+        return QAbstractTableModel::headerData(section, o, role);
+    if (look_) {
+        const QVariant v = look_(*this, -1, section, role);
+        if (v.isValid())
+            return v;
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return columns_[section].title;
+    case Qt::TextAlignmentRole:
+        return int(titleAlign_);
+    case Qt::FontRole:
+        if (titleBold_) {
+            QFont f;
+            f.setBold(true);
+            return f;
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags QueryModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (editable_)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool QueryModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!editable_ || role != Qt::EditRole || !query_ || fieldOf(index.column()) < 0)
+        return false;
+    if (query_->recNo() != index.row() + 1)
+        query_->setRecNo(index.row() + 1);
+    const QString text = value.toString().trimmed();
+    query_->setValue(columns_[index.column()].field, text.isEmpty() ? QVariant() : QVariant(text));
+    return true;
+}
+
+void applyColumns(QTableView* view)
+{
+    auto* model = qobject_cast<QueryModel*>(view->model());
+    if (!model)
+        return;
+    for (int i = 0; i < model->columns().size(); ++i) {
+        const GridColumn& c = model->columns()[i];
+        view->setColumnHidden(i, !c.visible);
+        if (c.width > 0)
+            view->setColumnWidth(i, c.width);
+    }
+}
+
+static void followCursor(QTableView* view, QueryModel* model)
+{
+    // View → query: a row the user selects becomes the current record.
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+                     [model](const QModelIndex& current) {
+                         Query* q = model->query();
+                         if (q && current.isValid() && q->recNo() != current.row() + 1)
+                             q->setRecNo(current.row() + 1);
+                     });
+}
+
+static void selectCurrent(QTableView* view, Query* query)
+{
+    if (!query || query->isEmpty())
+        return;
+    const QModelIndex idx = view->model()->index(query->recNo() - 1, std::max(0, view->currentIndex().column()));
+    if (view->currentIndex().row() != idx.row())
+        view->setCurrentIndex(idx);
+}
+
+static void watchQuery(QTableView* view, Query* query)
+{
+    QObject::connect(query, &Query::currentChanged, view, [view, query] {
+        auto* model = qobject_cast<QueryModel*>(view->model());
+        if (model && model->query() == query)
+            selectCurrent(view, query);
+    });
+    QObject::connect(query, &Query::reset, view, [view, query] {
+        auto* model = qobject_cast<QueryModel*>(view->model());
+        if (model && model->query() == query) {
+            applyColumns(view);
+            selectCurrent(view, query);
+        }
+    });
+}
+
+QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& columns)
+{
+    auto* model = new QueryModel(view);
+    model->setColumns(columns);
+    model->setQuery(query);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->hide();
+    followCursor(view, model);
+    if (query) {
+        watchQuery(view, query);
+        query->setProperty("pwWatched", true);
+    }
+    applyColumns(view);
+    return model;
+}
+
+void rebindGrid(QTableView* view, Query* query)
+{
+    auto* model = qobject_cast<QueryModel*>(view->model());
+    if (!model)
+        return;
+    const bool watched = query && query->property("pwWatched").toBool();
+    model->setQuery(query);
+    if (query && !watched) {
+        watchQuery(view, query);
+        query->setProperty("pwWatched", true);
+    }
+    applyColumns(view);
+    selectCurrent(view, query);
+}

@@ -1,0 +1,67 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QVector>
+#include <functional>
+
+class Query;
+class QTableView;
+
+// One column of a grid: the query field, its title and look.
+struct GridColumn {
+    QString field;
+    QString title;
+    int width = 64;                              // 0: the view's default
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    bool visible = true;
+    QString format = {};                         // "#0.00#" style number mask; empty: as read
+};
+
+// A grid model over a client-side query: rows are the query's shown rows, columns come
+// from a table of GridColumn. Per-cell looks come from a callback asked for the data roles.
+class QueryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using Look = std::function<QVariant(const QueryModel&, int row, int column, int role)>;
+
+    explicit QueryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    void setQuery(Query* query);
+    Query* query() const { return query_; }
+    void setColumns(const QVector<GridColumn>& columns);
+    const QVector<GridColumn>& columns() const { return columns_; }
+    GridColumn& column(int i) { return columns_[i]; }
+    void setLook(Look look) { look_ = std::move(look); }
+    void setEditable(bool on) { editable_ = on; }
+    // Title looks: bold and centred titles.
+    void setTitleFont(bool bold, Qt::Alignment align) { titleBold_ = bold; titleAlign_ = align; }
+
+    // The raw value of a cell, as the query holds it.
+    QVariant raw(int row, int column) const;
+    QString text(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+private:
+    void refresh();
+    int fieldOf(int column) const;
+
+    QPointer<Query> query_;
+    QVector<GridColumn> columns_;
+    QVector<int> fieldIndex_;
+    Look look_;
+    bool editable_ = false;
+    bool titleBold_ = false;
+    Qt::Alignment titleAlign_ = Qt::AlignCenter;
+};
+
+// Binds a view to a query: model, column widths and visibility, and the view's current
+// row following the query's cursor and the other way round.
+QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& columns);
+// Points an already bound view at another query (the main window's shift buttons).
+void rebindGrid(QTableView* view, Query* query);
+void applyColumns(QTableView* view);

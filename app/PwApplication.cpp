@@ -1,0 +1,29 @@
+#include "PwApplication.h"
+#include "DbError.h"
+#include "Seam.h"
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+PwApplication::PwApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool PwApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DbError& e) {
+        if (!seam_)
+            throw;
+        seam_->dbError(e.message());
+        return true;
+    }
+}
+
+void PwApplication::loadTranslations()
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    auto* qt = new QTranslator(this);
+    if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qt);
+}

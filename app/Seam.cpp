@@ -1,0 +1,74 @@
+#include "Seam.h"
+#include "DbError.h"
+#include <QApplication>
+#include <QDialog>
+#include <QMetaObject>
+#include <QTimer>
+
+int Seam::showModal(QDialog* window)
+{
+    stack_.push_back(window);
+    int result = QDialog::Rejected;
+    try {
+        result = runModal(window);
+    } catch (...) {
+        stack_.removeAll(window);
+        throw;
+    }
+    stack_.removeAll(window);
+    if (QWidget* back = activeWindow())
+        activate(back);
+    return result;
+}
+
+void Seam::showMain(QWidget* window)
+{
+    stack_.push_back(window);
+    window->show();
+    activate(window);
+}
+
+void Seam::activate(QWidget* window)
+{
+    if (window->metaObject()->indexOfMethod("FormActivate()") < 0)
+        return;
+    guarded([window] { QMetaObject::invokeMethod(window, "FormActivate", Qt::DirectConnection); });
+}
+
+bool Seam::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const DbError& e) {
+        dbError(e.message());
+    }
+    return false;
+}
+
+int DesktopSeam::runModal(QDialog* window)
+{
+    // Activation once the window is up, as the user sees it.
+    QTimer::singleShot(0, window, [this, window] { activate(window); });
+    return window->exec();
+}
+
+void DesktopSeam::message(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, activeWindow());
+    box.exec();
+}
+
+bool DesktopSeam::question(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, activeWindow());
+    return box.exec() == QMessageBox::Yes;
+}
+
+void DesktopSeam::dbError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Табель"), message, QMessageBox::Ok, activeWindow());
+    box.exec();
+}
+
+void DesktopSeam::requestQuit() { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }

@@ -1,0 +1,44 @@
+#include "TForm.h"
+#include "App.h"
+#include "Seam.h"
+#include "TDataModule6.h"
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+TForm::TForm(App& a, QWidget* parent) : QDialog(parent), app(a)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+Seam& TForm::seam() const { return app.seam(); }
+TDataModule6& TForm::dm() const { return *app.DataModule6(); }
+
+void TForm::error(const QString& text) const { seam().message(QMessageBox::Critical, QStringLiteral("Ошибка"), text); }
+
+bool TForm::askDelete(const QString& text) const { return seam().question(QStringLiteral("Удаление"), text); }
+
+int TForm::showModal(QDialog* window) const { return seam().showModal(window); }
+
+void TForm::fixSize()
+{
+    adjustSize();
+    setFixedSize(size());
+}
+
+void acceptDigitsOnly(QLineEdit* edit)
+{
+    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    edit->setValidator(new QRegularExpressionValidator(digits, edit));
+}
+
+void setDefaultButton(QPushButton* button, bool on)
+{
+    button->setAutoDefault(on);
+    button->setDefault(on);
+}
+
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }

@@ -1,0 +1,40 @@
+#pragma once
+#include <QDialog>
+
+class App;
+class Seam;
+class TDataModule6;
+class QLineEdit;
+class QPushButton;
+
+// Base of every window: its mode (Tag), the way to the application object, and the
+// message and question boxes through the seam.
+class TForm : public QDialog {
+    Q_OBJECT
+    Q_PROPERTY(int Tag MEMBER Tag)
+public:
+    explicit TForm(App& app, QWidget* parent = nullptr);
+    int Tag = 0;
+
+protected:
+    App& app;
+    Seam& seam() const;
+    TDataModule6& dm() const;
+    void error(const QString& text) const;
+    bool askDelete(const QString& text) const;
+    int showModal(QDialog* window) const;
+    // Fixed-size dialog, sized to its contents.
+    void fixSize();
+};
+
+// Whole-number input: digits only, whether typed or pasted.
+void acceptDigitsOnly(QLineEdit* edit);
+// Makes a button the dialog's default (Enter) button or not.
+void setDefaultButton(QPushButton* button, bool on);
+
+// Hourglass while a handler works; restored however the handler ends.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+};

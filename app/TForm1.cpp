@@ -1,0 +1,323 @@
+#include "TForm1.h"
+#include "App.h"
+#include "DbError.h"
+#include "DbGrid.h"
+#include "Seam.h"
+#include "TDataModule6.h"
+#include "TForm23.h"
+#include "journal/JournalActions.h"
+#include "rules/DataModuleSql.h"
+#include "rules/Journal.h"
+#include "rules/Shell.h"
+#include "ui_TForm1.h"
+#include <QCalendarWidget>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace {
+const QVector<GridColumn> kJournalColumns = {
+    {"fio", "Фамилия И.О.", 250},
+    {"marka", "Марка изделия", 260},
+    {"vid", "Операция", 155},
+    {"nmn", "Вид", 157},
+    {"color", "Цвет", 0, Qt::AlignCenter},
+    {"time", "Часы", 0},
+    {"kol_vo", "Кол-во", 57},
+    {"brak", "Брак", 49},
+    {"summa", "Итого (р.)", 78},
+    {"prize", "Премия (%)", 0, Qt::AlignCenter, false},
+    {"ok", "OK", 37},
+    {"vvod", "Заведен", 72, Qt::AlignCenter},
+};
+
+struct MenuItem {
+    const char* name;
+    const char* title;
+    void (TForm1::*handler)();
+};
+struct Menu {
+    const char* name;
+    const char* title;
+    QVector<MenuItem> items;
+    bool hidden;
+};
+const QVector<Menu> kMenus = {
+    {"N2", "Справочники",
+     {{"N1", "Рабочие", &TForm1::N1Click},
+      {"N3", "Изделия", &TForm1::N3Click},
+      {"N4", "Цены", &TForm1::N4Click},
+      {"N6", "Операции", &TForm1::N6Click},
+      {"N8", "Внеурочное", nullptr}},
+     false},
+    {"N11", "Табель",
+     {{"N9", "Табель сделка", &TForm1::N9Click},
+      {"N13", "Табель по сменам", &TForm1::N13Click},
+      {"N14", "Табель хоз. работ", &TForm1::N14Click},
+      {"N15", "Табель ср. сдельная", &TForm1::N15Click},
+      {"N17", "Общий табель", &TForm1::N17Click}},
+     false},
+    {"N7", "Отчеты", {{"N10", "Сводные отчеты", &TForm1::N10Click}}, false},
+};
+const QString kShiftOn = QStringLiteral("QRadioButton { background-color: rgb(0, 128, 0); font-weight: bold; }");
+const QString kDayOffOn = QStringLiteral("QCheckBox { background-color: rgb(255, 0, 0); font-weight: bold; }");
+} // namespace
+
+TForm1::TForm1(App& a) : TForm(a), ui(std::make_unique<Ui::TForm1>())
+{
+    ui->setupUi(this);
+    setFixedSize(1281, 585);
+    buildMenu();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(30000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+
+    model_ = bindGrid(ui->DBGrid2, dm().Smena1, kJournalColumns);
+    model_->setTitleFont(true, Qt::AlignCenter);
+    model_->setLook([](const QueryModel& m, int row, int column, int role) -> QVariant {
+        if (row < 0 || m.columns()[column].field != QLatin1String("ok"))
+            return {};
+        const QString ok = m.text(row, column);
+        if (role == Qt::ForegroundRole)
+            return JournalRules::markColor(ok);
+        if (role == Qt::FontRole) {
+            QFont f;
+            f.setBold(true);
+            return f;
+        }
+        return {};
+    });
+    ui->DBGrid2->horizontalHeader()->setHighlightSections(false);
+    ui->RadioButton1->setStyleSheet(kShiftOn);
+    wire();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildMenu()
+{
+    MainMenu = new QMenuBar(this);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    layout()->setMenuBar(MainMenu);
+    for (const Menu& m : kMenus) {
+        QMenu* menu = MainMenu->addMenu(QString::fromUtf8(m.title));
+        menu->setObjectName(QString::fromLatin1(m.name));
+        for (const MenuItem& item : m.items) {
+            QAction* a = menu->addAction(QString::fromUtf8(item.title));
+            a->setObjectName(QString::fromLatin1(item.name));
+            if (item.handler)
+                connect(a, &QAction::triggered, this, item.handler);
+        }
+    }
+    QAction* exit = MainMenu->addAction(QStringLiteral("Выход"));
+    exit->setObjectName(QStringLiteral("N5"));
+    connect(exit, &QAction::triggered, this, &TForm1::N5Click);
+    // Maintenance commands, hidden in every role.
+    for (const auto& [name, title] : {std::pair{"N12", "Импорт"}, std::pair{"N16", "Структура БД"}}) {
+        QAction* a = MainMenu->addAction(QString::fromUtf8(title));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setVisible(false);
+    }
+}
+
+void TForm1::wire()
+{
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(ui->RadioButton1, &QRadioButton::clicked, this, &TForm1::RadioButton1Click);
+    connect(ui->RadioButton2, &QRadioButton::clicked, this, &TForm1::RadioButton2Click);
+    connect(ui->RadioButton3, &QRadioButton::clicked, this, &TForm1::RadioButton3Click);
+    connect(ui->RadioButton4, &QRadioButton::clicked, this, &TForm1::RadioButton4Click);
+    connect(ui->CBox1, &QCheckBox::toggled, this, &TForm1::CBox1Click);
+    connect(ui->DBGrid2, &QTableView::doubleClicked, this, &TForm1::DBGrid2DblClick);
+    // The working day changes when the calendar closes on a day, or on Enter in the field.
+    connect(ui->DateT->calendarWidget(), &QCalendarWidget::clicked, this, &TForm1::DateTChange, Qt::QueuedConnection);
+    connect(ui->DateT->calendarWidget(), &QCalendarWidget::activated, this, &TForm1::DateTChange, Qt::QueuedConnection);
+    ui->DateT->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->DateT && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            seam().guarded([this] { DateTKeyPress(); });
+            return true;
+        }
+    }
+    return TForm::eventFilter(watched, event);
+}
+
+bool TForm1::FormCreate()
+{
+    const QString database = app.args().value(0);
+    const QString server = app.args().value(1);
+    try {
+        dm().ADO_DB.close();
+        dm().ADO_DB.setConnectionString(Shell::connectionString(database, server));
+        dm().ADO_DB.open();
+        app.createLogin();
+    } catch (const DbError&) {
+        seam().message(QMessageBox::Critical, QStringLiteral("Ошибка!"), QStringLiteral("Подключение к БД отсутсвует!!!"));
+        seam().requestQuit();
+        close();
+        return false;
+    }
+    return true;
+}
+
+Query* TForm1::currentQuery()
+{
+    cur_query = dm().smenaQuery(cur_smena);
+    return cur_query;
+}
+
+void TForm1::openJournal(const QDate& day)
+{
+    for (Query* q : dm().smenaQueries())
+        q->close();
+    for (Query* q : dm().smenaQueries()) {
+        q->setParam(QStringLiteral("data"), day);
+        q->open();
+    }
+}
+
+void TForm1::FormActivate()
+{
+    const QDate today = seam().today();
+    ui->DateT->setDate(today);
+    if (JournalRules::isWeekend(today))
+        ui->CBox1->setChecked(true);
+    for (Query* q : dm().smenaQueries()) {
+        q->close();
+        q->setFiltered(false);
+    }
+    openJournal(today);
+}
+
+void TForm1::DateTChange()
+{
+    BusyCursor busy;
+    const QDate day = ui->DateT->date();
+    openJournal(day);
+    ui->CBox1->setChecked(JournalRules::isWeekend(day));
+    ui->DBGrid2->setFocus();
+}
+
+void TForm1::DateTKeyPress() { DateTChange(); }
+
+void TForm1::Button8Click()
+{
+    BusyCursor busy;
+    for (Query* q : dm().smenaQueries())
+        q->close();
+    for (Query* q : dm().smenaQueries())
+        q->open();
+}
+
+void TForm1::chooseShift(int shift)
+{
+    QRadioButton* buttons[] = {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3, ui->RadioButton4};
+    if (!buttons[shift - 1]->isChecked())
+        return;
+    rebindGrid(ui->DBGrid2, dm().smenaQuery(shift));
+    for (int i = 0; i < 4; ++i)
+        buttons[i]->setStyleSheet(i == shift - 1 ? kShiftOn : QString());
+    cur_smena = shift;
+}
+
+void TForm1::RadioButton1Click() { chooseShift(1); }
+void TForm1::RadioButton2Click() { chooseShift(2); }
+void TForm1::RadioButton3Click() { chooseShift(3); }
+void TForm1::RadioButton4Click() { chooseShift(4); }
+
+void TForm1::CBox1Click() { ui->CBox1->setStyleSheet(ui->CBox1->isChecked() ? kDayOffOn : QString()); }
+
+void TForm1::DBGrid2DblClick()
+{
+    if (Shell::isForemanCode(login_code))
+        return;
+    Query* q = currentQuery();
+    if (q->isEmpty())
+        return;
+    Command updtOK(dm().ADO_DB, QStringLiteral("updtOK"));
+    updtOK.setSql(QString::fromUtf8(DataModuleSql::UpdtOK));
+    updtOK.setParam(QStringLiteral("ok"), JournalRules::toggledMark(q->asString(QStringLiteral("ok"))));
+    updtOK.setParam(QStringLiteral("id"), q->asInteger(QStringLiteral("id")));
+    updtOK.execute();
+    const int recNo = q->recNo();
+    q->reopen();
+    q->setRecNo(recNo);
+}
+
+void TForm1::Button1Click() { JournalActions::addRecord(app); }
+void TForm1::Button2Click() { JournalActions::changeRecord(app); }
+void TForm1::Button3Click() { JournalActions::deleteRecord(app); }
+void TForm1::Button4Click() { close(); }
+void TForm1::N5Click() { close(); }
+
+void TForm1::Button5Click()
+{
+    if (QWidget* f25 = app.window(QStringLiteral("TForm25"))) {
+        QMetaObject::invokeMethod(f25, "setJournalDate", Q_ARG(QDate, ui->DateT->date()));
+        showModal(static_cast<QDialog*>(f25));
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    if (app.Form23())
+        app.Form23()->CheckVersion();
+}
+
+void TForm1::openRefBook(const QString& window, Query* query)
+{
+    auto* w = qobject_cast<QDialog*>(app.window(window));
+    if (!w)
+        return;
+    w->setProperty("Tag", 0);
+    query->open();
+    if (auto* b2 = w->findChild<QPushButton*>(QStringLiteral("Button2"))) {
+        setDefaultButton(b2, false);
+        b2->setText(QStringLiteral("Изменить"));
+    }
+    for (const char* name : {"Button1", "Button3"})
+        if (auto* b = w->findChild<QPushButton*>(QString::fromLatin1(name)))
+            b->setVisible(true);
+    showModal(w);
+    query->close();
+}
+
+void TForm1::N1Click() { openRefBook(QStringLiteral("TForm5"), dm().Workers); }
+void TForm1::N3Click() { openRefBook(QStringLiteral("TForm3"), dm().Izdel); }
+void TForm1::N4Click() { openRefBook(QStringLiteral("TForm4"), dm().Oper); }
+
+void TForm1::N6Click()
+{
+    dm().Vid_oper->setFiltered(false);
+    openRefBook(QStringLiteral("TForm8"), dm().Vid_oper);
+}
+
+// The timesheet windows come with their own work; until then these items do nothing.
+void TForm1::N9Click() {}
+void TForm1::N13Click() {}
+void TForm1::N14Click() {}
+void TForm1::N15Click() {}
+void TForm1::N17Click() {}
+
+void TForm1::N10Click()
+{
+    auto* f18 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm18")));
+    if (!f18)
+        return;
+    const QDate today = seam().today();
+    QMetaObject::invokeMethod(f18, "setPeriod", Q_ARG(QDate, JournalRules::previousMonthStart(today)),
+                              Q_ARG(QDate, JournalRules::monthStart(today)));
+    showModal(f18);
+}

@@ -1,0 +1,109 @@
+#include "Shell.h"
+#include <cstring>
+
+namespace Shell {
+
+namespace {
+const char* const kFragments[] = {
+    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=allow;",
+    "ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;"
+    "UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;",
+    "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;"
+    "ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;",
+    "TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;"
+    "OptionalErrors=0;XaOpt=1",
+};
+const char* const kBuiltInDatabase = "kromb_erp";
+const char* const kBuiltInServer = "192.168.0.10";
+
+struct Code {
+    const char* text;
+    Role role;
+};
+const Code kCodes[] = {
+    {"63517402", Role::Administrator}, {"0842", Role::Administrator}, {"vindar", Role::Planning},
+    {"bruvane", Role::Foreman},        {"gelvo", Role::Warehouse},
+};
+} // namespace
+
+QString connectionString(const QString& database, const QString& server)
+{
+    const bool builtIn = server.isEmpty();
+    QString s = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=")
+                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=")
+                + (builtIn ? QString::fromLatin1(kBuiltInServer) : server);
+    for (const char* f : kFragments)
+        s += QString::fromLatin1(f);
+    return s;
+}
+
+BuildStamp buildStamp(const char* date, const char* time)
+{
+    static const char* const months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    const char* m = std::strstr(months, std::string(date, 3).c_str());
+    const int month = m ? int(m - months) / 3 + 1 : 0;
+    const auto digit = [](char c) { return c == ' ' ? 0 : c - '0'; };
+    const int day = digit(date[4]) * 10 + digit(date[5]);
+    const int year = std::atoi(date + 7);
+    const int seconds = ((time[0] - '0') * 10 + (time[1] - '0')) * 3600 + ((time[3] - '0') * 10 + (time[4] - '0')) * 60
+                        + (time[6] - '0') * 10 + (time[7] - '0');
+    return {year * 10000 + month * 100 + day, seconds};
+}
+
+QString loginCaption(const BuildStamp& stamp)
+{
+    return QStringLiteral("Авторизация (build: %1.%2)").arg(stamp.date).arg(stamp.time);
+}
+
+static bool older(int d1, int t1, int d2, int t2) { return d1 < d2 || (d1 == d2 && t1 < t2); }
+
+VersionDecision decideVersion(bool hasRow, int storedDate, int storedTime, const BuildStamp& build)
+{
+    VersionDecision v;
+    if (!hasRow || older(storedDate, storedTime, build.date, build.time)) {
+        v.store = true;
+        return v;
+    }
+    v.outdated = older(build.date, build.time, storedDate, storedTime);
+    return v;
+}
+
+QString trimLogin(const QString& text)
+{
+    int b = 0, e = text.size();
+    while (b < e && text[b].unicode() <= ' ')
+        ++b;
+    while (e > b && text[e - 1].unicode() <= ' ')
+        --e;
+    return text.mid(b, e - b);
+}
+
+Role roleForCode(const QString& trimmed)
+{
+    for (const Code& c : kCodes)
+        if (trimmed == QLatin1String(c.text))
+            return c.role;
+    return Role::None;
+}
+
+bool isForemanCode(const QString& trimmed) { return roleForCode(trimmed) == Role::Foreman; }
+
+SwitchedOff switchedOff(Role role)
+{
+    const QStringList menus = {"N2", "N11"};
+    const QStringList reportButtons = {"Button1", "Button2", "Button4", "Button6"};
+    switch (role) {
+    case Role::Planning:
+        return {QStringList{"Button1", "Button2", "Button3", "RadioButton1", "RadioButton2", "RadioButton3",
+                            "RadioButton4", "CBox1", "Button8", "DBGrid2", "DateT"} + menus,
+                {}};
+    case Role::Foreman:
+        return {QStringList{"Button2", "Button3"} + menus, reportButtons};
+    case Role::Warehouse:
+        return {QStringList{"Button1", "Button2", "Button3"} + menus, reportButtons + QStringList{"RadioGroup1"}};
+    default:
+        return {};
+    }
+}
+
+} // namespace Shell

@@ -1,0 +1,40 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Start-up rules: connection string, build stamp, version decision, login roles.
+namespace Shell {
+
+// DRIVER=… connection string for a database and server; an empty server selects the
+// built-in connection of the workshop's own server.
+QString connectionString(const QString& database, const QString& server);
+
+struct BuildStamp {
+    int date = 0; // YYYYMMDD
+    int time = 0; // seconds since midnight
+};
+// From the compiler's texts, such as "Feb 19 2024" and "16:46:04".
+BuildStamp buildStamp(const char* date, const char* time);
+QString loginCaption(const BuildStamp& stamp);
+
+// What a version check does with the stored row (hasRow false: the table is empty).
+struct VersionDecision {
+    bool store = false;    // write the build stamp into the row (or add the first row)
+    bool outdated = false; // a newer build has connected: this copy must end
+};
+VersionDecision decideVersion(bool hasRow, int storedDate, int storedTime, const BuildStamp& build);
+
+enum class Role { None, Administrator, Planning, Foreman, Warehouse };
+// Removes leading and trailing characters up to and including the blank.
+QString trimLogin(const QString& text);
+Role roleForCode(const QString& trimmed);
+bool isForemanCode(const QString& trimmed);
+
+// Controls a role switches off, by object name, in the main and the period-reports windows.
+struct SwitchedOff {
+    QStringList mainWindow;
+    QStringList reports;
+};
+SwitchedOff switchedOff(Role role);
+
+} // namespace Shell

@@ -1,0 +1,122 @@
+#include "Connection.h"
+#include "DbError.h"
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+// Day-first literals ('01.4.2025') must read as 1 April; JIT only slows the month grids down.
+const char* const kSessionSetup[] = {"SET DateStyle TO 'ISO, DMY'", "SET jit TO off"};
+
+QString errorText(const QSqlError& e)
+{
+    QString text = e.databaseText().trimmed();
+    if (text.isEmpty())
+        text = e.text().trimmed();
+    return text;
+}
+} // namespace
+
+Connection::Connection(const QString& name) : name_(name)
+{
+    QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
+}
+
+Connection::~Connection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+
+void Connection::open()
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+    db.setDatabaseName(connectionString_);
+    if (!db.open())
+        throw DbError(errorText(db.lastError()));
+    broken_ = false;
+    inTransaction_ = false;
+    setUpSession();
+}
+
+void Connection::close()
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+}
+
+bool Connection::isOpen() const { return database().isOpen() && !broken_; }
+
+void Connection::setUpSession()
+{
+    for (const char* s : kSessionSetup)
+        execute(QString::fromLatin1(s));
+}
+
+void Connection::ensureOpen()
+{
+    if (!database().isOpen() || broken_)
+        open();
+}
+
+// After a failed statement: is the server still there? If not, reopen before the next one.
+void Connection::checkAlive()
+{
+    QSqlQuery ping(database());
+    if (!ping.exec(QStringLiteral("select 1")))
+        broken_ = true;
+}
+
+void Connection::exec(QSqlQuery& query, const QString& statement)
+{
+    if (!inTransaction_)
+        ensureOpen();
+    if (!query.exec(statement)) {
+        const QString message = errorText(query.lastError());
+        query.finish();
+        if (!inTransaction_)
+            checkAlive();
+        throw DbError(message, statement);
+    }
+}
+
+void Connection::execute(const QString& statement)
+{
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    exec(q, statement);
+    q.finish();
+}
+
+void Connection::begin()
+{
+    ensureOpen();
+    if (!database().transaction())
+        throw DbError(errorText(database().lastError()));
+    inTransaction_ = true;
+}
+
+void Connection::commit()
+{
+    inTransaction_ = false;
+    if (!database().commit()) {
+        const QString message = errorText(database().lastError());
+        checkAlive();
+        throw DbError(message);
+    }
+}
+
+void Connection::rollback()
+{
+    inTransaction_ = false;
+    if (!database().rollback())
+        checkAlive();
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlQuery;
+
+// The single database connection over the ODBC driver. Every statement commits by
+// itself unless a Transaction is open. A statement that fails because the server went
+// away marks the connection broken; the next statement opens it again.
+class Connection {
+public:
+    explicit Connection(const QString& name = QStringLiteral("ADO_DB"));
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setConnectionString(const QString& text) { connectionString_ = text; }
+    const QString& connectionString() const { return connectionString_; }
+    void open();
+    void close();
+    bool isOpen() const;
+
+    // Runs a statement; a result set it returns is read by the caller through the query.
+    void exec(QSqlQuery& query, const QString& statement);
+    // Runs a statement whose results nobody needs.
+    void execute(const QString& statement);
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return inTransaction_; }
+
+    QSqlDatabase database() const;
+
+private:
+    void ensureOpen();
+    void setUpSession();
+    void checkAlive();
+
+    QString name_;
+    QString connectionString_;
+    bool broken_ = false;
+    bool inTransaction_ = false;
+};

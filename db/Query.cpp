@@ -1,0 +1,291 @@
+#include "Query.h"
+#include "Connection.h"
+#include "DbError.h"
+#include "Filter.h"
+#include "SqlText.h"
+#include <QCollator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <cmath>
+
+Statement::Statement(Connection& c, const QString& name, QObject* parent) : QObject(parent), c_(c)
+{
+    setObjectName(name);
+}
+
+QString Statement::boundSql() const { return SqlText::bind(sql_, params_); }
+
+void Command::execute() { connection().execute(boundSql()); }
+
+Query::Query(Connection& c, const QString& name, QObject* parent) : Statement(c, name, parent) {}
+Query::~Query() = default;
+
+void Query::open()
+{
+    if (open_)
+        return;
+    QSqlQuery q(connection().database());
+    q.setForwardOnly(true);
+    connection().exec(q, boundSql());
+    const QSqlRecord rec = q.record();
+    fields_.clear();
+    index_.clear();
+    for (int i = 0; i < rec.count(); ++i) {
+        fields_ << rec.fieldName(i).toLower();
+        index_.insert(fields_.last(), i);
+    }
+    rows_.clear();
+    const int n = rec.count();
+    while (q.next()) {
+        QVector<QVariant> row(n);
+        for (int i = 0; i < n; ++i)
+            row[i] = q.value(i);
+        rows_.push_back(std::move(row));
+    }
+    q.finish();
+    open_ = true;
+    editing_ = Editing::None;
+    changed_.clear();
+    filterFn_.reset();
+    applyView();
+}
+
+void Query::close()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    rows_.clear();
+    visible_.clear();
+    editing_ = Editing::None;
+    changed_.clear();
+    cur_ = 0;
+    emit reset();
+}
+
+// Rebuilds the shown rows from filter and sort; the cursor goes to the first row.
+void Query::applyView()
+{
+    visible_.clear();
+    if (filtered_ && !filterText_.isEmpty() && open_) {
+        if (!filterFn_)
+            filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
+        for (int i = 0; i < rows_.size(); ++i)
+            if (filterFn_->accepts(rows_[i]))
+                visible_.push_back(i);
+    } else {
+        visible_.resize(rows_.size());
+        std::iota(visible_.begin(), visible_.end(), 0);
+    }
+    const int col = fieldIndex(sortField_);
+    if (col >= 0) {
+        QCollator coll(QLocale(QLocale::Russian));
+        std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) {
+            const QVariant& x = rows_[a][col];
+            const QVariant& y = rows_[b][col];
+            if (x.typeId() == QMetaType::QString)
+                return coll.compare(x.toString(), y.toString()) < 0;
+            return QVariant::compare(x, y) == QPartialOrdering::Less;
+        });
+    }
+    cur_ = 0;
+    emit reset();
+    announceCurrent();
+}
+
+void Query::setFilter(const QString& expression)
+{
+    if (expression == filterText_)
+        return;
+    // Parse before taking it, so that a bad expression leaves the list as it was.
+    std::unique_ptr<Filter> f;
+    if (open_ && !expression.isEmpty())
+        f = std::make_unique<Filter>(expression, [this](const QString& n) { return fieldIndex(n); });
+    filterText_ = expression;
+    filterFn_ = std::move(f);
+    if (filtered_ && open_)
+        applyView();
+}
+
+void Query::setFiltered(bool on)
+{
+    if (on == filtered_)
+        return;
+    if (on && open_ && !filterText_.isEmpty() && !filterFn_)
+        filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& n) { return fieldIndex(n); });
+    filtered_ = on;
+    if (open_)
+        applyView();
+}
+
+void Query::setSort(const QString& field)
+{
+    sortField_ = field;
+    if (open_)
+        applyView();
+}
+
+void Query::enableControls()
+{
+    if (controlsOff_ > 0 && --controlsOff_ == 0)
+        announceCurrent();
+}
+
+void Query::announceCurrent()
+{
+    if (controlsOff_ == 0)
+        emit currentChanged(recNo());
+}
+
+void Query::moveTo(int pos)
+{
+    if (isEditing())
+        post();
+    cur_ = std::clamp(pos, 0, std::max(0, int(visible_.size()) - 1));
+    announceCurrent();
+}
+
+void Query::setRecNo(int recNo) { moveTo(recNo - 1); }
+
+void Query::next()
+{
+    if (isEditing())
+        post();
+    if (cur_ < visible_.size())
+        ++cur_;
+    if (cur_ < visible_.size())
+        announceCurrent();
+}
+
+void Query::prior()
+{
+    if (isEditing())
+        post();
+    if (cur_ >= 0)
+        --cur_;
+    if (cur_ < 0)
+        cur_ = isEmpty() ? 0 : -1;
+    else
+        announceCurrent();
+}
+
+bool Query::locate(const QString& field, const QVariant& value)
+{
+    const int col = fieldIndex(field);
+    if (col < 0)
+        return false;
+    for (int i = 0; i < visible_.size(); ++i) {
+        const QVariant& v = rows_[visible_[i]][col];
+        if (toText(v).trimmed() == toText(value).trimmed()) {
+            moveTo(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+int Query::currentRow() const
+{
+    if (cur_ < 0 || cur_ >= visible_.size())
+        return -1;
+    return visible_[cur_];
+}
+
+QVariant Query::value(const QString& field) const
+{
+    const int col = fieldIndex(field);
+    if (col < 0) {
+        if (!open_)
+            throw DbError(QStringLiteral("%1: набор данных закрыт").arg(objectName()));
+        throw DbError(QStringLiteral("%1: поле '%2' не найдено").arg(objectName(), field));
+    }
+    if (changed_.contains(col))
+        return changed_.value(col);
+    const int row = currentRow();
+    return row < 0 ? QVariant() : rows_[row][col];
+}
+
+QVariant Query::valueAt(int row, int column) const
+{
+    if (row < 0 || row >= visible_.size() || column < 0 || column >= fields_.size())
+        return {};
+    if (row == cur_ && changed_.contains(column))
+        return changed_.value(column);
+    return rows_[visible_[row]][column];
+}
+
+QDateTime Query::asDateTime(const QString& field) const
+{
+    const QVariant v = value(field);
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().startOfDay();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    const QString s = v.toString().trimmed();
+    QDateTime d = QDateTime::fromString(s, Qt::ISODate);
+    if (!d.isValid())
+        d = QDate::fromString(s, QStringLiteral("d.M.yyyy")).startOfDay();
+    return d;
+}
+
+qint64 Query::toInteger(const QVariant& v)
+{
+    if (v.isNull())
+        return 0;
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return std::llround(v.toDouble());
+    case QMetaType::QString: {
+        const QString s = v.toString().trimmed();
+        bool ok = false;
+        const qint64 i = s.toLongLong(&ok);
+        if (ok)
+            return i;
+        const double d = s.toDouble(&ok);
+        if (ok)
+            return std::llround(d);
+        if (s.isEmpty())
+            return 0;
+        throw DbError(QStringLiteral("'%1' не является целым числом").arg(s));
+    }
+    default:
+        return v.toLongLong();
+    }
+}
+
+double Query::toFloat(const QVariant& v)
+{
+    if (v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed();
+        bool ok = false;
+        const double d = s.toDouble(&ok);
+        if (!ok && !s.isEmpty())
+            throw DbError(QStringLiteral("'%1' не является числом").arg(s));
+        return d;
+    }
+    return v.toDouble();
+}
+
+QString Query::toText(const QVariant& v)
+{
+    if (v.isNull())
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime: {
+        const QDateTime d = v.toDateTime();
+        return d.time() == QTime(0, 0) ? d.toString(QStringLiteral("dd.MM.yyyy"))
+                                       : d.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return SqlText::num(v.toDouble());
+    default:
+        return v.toString();
+    }
+}

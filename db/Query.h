@@ -1,0 +1,134 @@
+#pragma once
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+class Connection;
+class Filter;
+
+// Statement text with named parameters (":data"), shared by queries and commands.
+// Parameter values become literals in the text, never statement syntax.
+class Statement : public QObject {
+    Q_OBJECT
+public:
+    Statement(Connection& c, const QString& name, QObject* parent = nullptr);
+    void setSql(const QString& text) { sql_ = text; }
+    void setSql(const QStringList& lines) { sql_ = lines.join(QLatin1Char('\n')); }
+    const QString& sql() const { return sql_; }
+    void setParam(const QString& name, const QVariant& value) { params_[name.toLower()] = value; }
+    QVariant param(const QString& name) const { return params_.value(name.toLower()); }
+    QString boundSql() const;
+    Connection& connection() const { return c_; }
+
+private:
+    Connection& c_;
+    QString sql_;
+    QHash<QString, QVariant> params_;
+};
+
+// A statement executed for its effect; any result set is dropped.
+class Command : public Statement {
+    Q_OBJECT
+public:
+    using Statement::Statement;
+    void execute();
+};
+
+// A query whose whole result is read at opening and kept on the client: a cursor with
+// 1-based record numbers, a client-side filter and sort, fields by name, and editing of
+// rows of the table it reads when a table is set.
+class Query : public Statement {
+    Q_OBJECT
+public:
+    Query(Connection& c, const QString& name, QObject* parent = nullptr);
+    ~Query() override;
+
+    void open();
+    void close();
+    void reopen() { close(); open(); }
+    bool isOpen() const { return open_; }
+
+    int recordCount() const { return visible_.size(); }
+    bool isEmpty() const { return visible_.isEmpty(); }
+    int recNo() const { return isEmpty() ? 0 : cur_ + 1; }
+    void setRecNo(int recNo);
+    void first() { moveTo(0); }
+    void last() { moveTo(visible_.size() - 1); }
+    void next();
+    void prior();
+    bool eof() const { return isEmpty() || cur_ >= visible_.size(); }
+    bool bof() const { return isEmpty() || cur_ < 0; }
+    // Moves to the first shown row whose field equals value; false when there is none.
+    bool locate(const QString& field, const QVariant& value);
+
+    QStringList fieldNames() const { return fields_; }
+    int fieldIndex(const QString& name) const { return index_.value(name.toLower(), -1); }
+    QVariant value(const QString& field) const;
+    bool isNull(const QString& field) const { return value(field).isNull(); }
+    qint64 asInteger(const QString& field) const { return toInteger(value(field)); }
+    double asFloat(const QString& field) const { return toFloat(value(field)); }
+    QString asString(const QString& field) const { return toText(value(field)); }
+    QDateTime asDateTime(const QString& field) const;
+
+    // For grids: the value of a shown row (0-based) and column.
+    QVariant valueAt(int row, int column) const;
+
+    void setFilter(const QString& expression);
+    const QString& filter() const { return filterText_; }
+    void setFiltered(bool on);
+    bool filtered() const { return filtered_; }
+    void setSort(const QString& field);
+
+    // While switched off, cursor moves are not announced to bound views.
+    void disableControls() { ++controlsOff_; }
+    void enableControls();
+
+    // Row editing on the table this query reads.
+    void setTable(const QString& table, const QString& key = QStringLiteral("id"));
+    void append();
+    void edit();
+    void setValue(const QString& field, const QVariant& value);
+    void post();
+    void cancel();
+    void deleteCurrent();
+    bool isEditing() const { return editing_ != Editing::None; }
+    bool isAppending() const { return editing_ == Editing::Appending; }
+    bool isModified() const { return !changed_.isEmpty(); }
+
+    static qint64 toInteger(const QVariant& v);
+    static double toFloat(const QVariant& v);
+    static QString toText(const QVariant& v);
+
+signals:
+    void reset();
+    void currentChanged(int recNo);
+    void rowChanged(int row);
+
+private:
+    void moveTo(int pos);
+    void applyView();
+    void announceCurrent();
+    int currentRow() const;
+
+    bool open_ = false;
+    QStringList fields_;
+    QHash<QString, int> index_;
+    QVector<QVector<QVariant>> rows_;
+    QVector<int> visible_;
+    int cur_ = 0;
+    QString filterText_;
+    bool filtered_ = false;
+    std::unique_ptr<Filter> filterFn_;
+    QString sortField_;
+    int controlsOff_ = 0;
+
+    enum class Editing { None, Editing, Appending };
+    QString table_;
+    QString key_;
+    Editing editing_ = Editing::None;
+    QHash<int, QVariant> changed_;
+};

@@ -1,0 +1,93 @@
+#include "SqlText.h"
+#include <QDateTime>
+#include <QLocale>
+
+namespace SqlText {
+
+QString escape(const QString& text)
+{
+    QString out = text;
+    return out.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
+QString quote(const QString& text) { return QLatin1Char('\'') + escape(text) + QLatin1Char('\''); }
+
+QString num(qint64 value) { return QString::number(value); }
+
+QString num(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString dmy(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString literal(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return QStringLiteral("NULL");
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return num(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return num(value.toDouble());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::QDate:
+        return quote(value.toDate().toString(Qt::ISODate));
+    case QMetaType::QDateTime:
+        return quote(value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    default:
+        return quote(value.toString());
+    }
+}
+
+static bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+QString bind(const QString& text, const QHash<QString, QVariant>& params)
+{
+    if (params.isEmpty())
+        return text;
+    QString out;
+    out.reserve(text.size() + 32);
+    const int n = text.size();
+    for (int i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            int j = i + 1;
+            while (j < n) {
+                if (text[j] == c) {
+                    if (j + 1 < n && text[j + 1] == c) { j += 2; continue; }
+                    break;
+                }
+                ++j;
+            }
+            out += text.mid(i, j + 1 - i);
+            i = j + 1;
+        } else if (c == QLatin1Char(':') && i + 1 < n && text[i + 1] == QLatin1Char(':')) {
+            out += QLatin1String("::");
+            i += 2;
+        } else if (c == QLatin1Char(':') && i + 1 < n && isNameChar(text[i + 1])) {
+            int j = i + 1;
+            while (j < n && isNameChar(text[j]))
+                ++j;
+            const QString name = text.mid(i + 1, j - i - 1).toLower();
+            auto it = params.constFind(name);
+            out += it == params.constEnd() ? text.mid(i, j - i) : literal(*it);
+            i = j;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace SqlText

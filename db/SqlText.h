@@ -1,0 +1,21 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+// Building statement text from values without letting the values change the statement.
+namespace SqlText {
+// 'text' with every apostrophe doubled; the result is a complete literal.
+QString quote(const QString& text);
+// The text for inside a literal (apostrophes doubled), for statements that put the quotes themselves.
+QString escape(const QString& text);
+QString num(qint64 value);
+// Shortest decimal form, point as separator, whatever the user's locale.
+QString num(double value);
+// DD.MM.YYYY, as the workshop's statements write dates inside to_date(…, 'DD.MM.YYYY').
+QString dmy(const QDate& date);
+// A value as a literal: numbers plain, text quoted, dates ISO in quotes, null as NULL.
+QString literal(const QVariant& value);
+// Replaces :name parameters outside literals, identifiers in double quotes and :: casts.
+QString bind(const QString& text, const QHash<QString, QVariant>& params);
+}

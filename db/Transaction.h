@@ -1,0 +1,22 @@
+#pragma once
+#include "Connection.h"
+#include <exception>
+
+// Commits at the end of its scope, rolls back when an exception leaves the scope.
+class Transaction {
+public:
+    explicit Transaction(Connection& c) : c_(c), exceptions_(std::uncaught_exceptions()) { c_.begin(); }
+    ~Transaction() noexcept(false)
+    {
+        if (std::uncaught_exceptions() > exceptions_)
+            c_.rollback();
+        else
+            c_.commit();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    Connection& c_;
+    int exceptions_;
+};

@@ -1,0 +1,25 @@
+#pragma once
+#include "TForm.h"
+#include <QDate>
+#include <memory>
+
+namespace Ui { class TForm18; }
+
+// The period reports window: product kind, period, the report and export buttons.
+class TForm18 : public TForm {
+    Q_OBJECT
+public:
+    explicit TForm18(App& app);
+    ~TForm18() override;
+
+    // The chosen product kind: 0 all, 1 finished products, 2 blanks.
+    int productKind() const;
+
+public slots:
+    void setPeriod(const QDate& from, const QDate& to);
+    void setProductKind(int index);
+    void Button5Click();
+
+private:
+    std::unique_ptr<Ui::TForm18> ui;
+};

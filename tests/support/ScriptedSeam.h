@@ -1,0 +1,59 @@
+#pragma once
+#include "Seam.h"
+#include <QDialog>
+#include <QQueue>
+#include <QStringList>
+#include <functional>
+
+// The seam of the tests: modal showings run scripted steps, questions take scripted
+// answers, and everything shown is recorded. Anything the script did not expect fails
+// the running test.
+class ScriptedSeam : public Seam {
+public:
+    struct Shown {
+        QString kind; // "message", "question", "dbError"
+        QMessageBox::Icon icon;
+        QString title;
+        QString text;
+    };
+    using Step = std::function<void(QDialog*)>;
+
+    // The next modal showing must be of this window; the step runs with it shown and
+    // active. A step that leaves the window open has it closed with "cancel".
+    void onModal(const QString& window, Step step = {});
+    // The next modal showing of this window returns at once and leaves it open, so that
+    // the test can go on working in it (the main window after login).
+    void keepOpen(const QString& window);
+    void answer(bool yes) { answers_.enqueue(yes); }
+
+    QVector<Shown> shown;
+    QStringList modals;
+    int quitRequests = 0;
+    QDate todayValue = QDate(2025, 4, 1);
+    Shell::BuildStamp stamp{20250401, 36000};
+
+    bool nothingPending() const { return steps_.isEmpty() && answers_.isEmpty(); }
+    void clearShown() { shown.clear(); }
+    const Shown* last() const { return shown.isEmpty() ? nullptr : &shown.last(); }
+    QStringList texts() const;
+
+    void message(QMessageBox::Icon icon, const QString& title, const QString& text) override;
+    bool question(const QString& title, const QString& text) override;
+    void dbError(const QString& message) override;
+    void requestQuit() override { ++quitRequests; }
+    QDate today() override { return todayValue; }
+    QDateTime now() override { return todayValue.startOfDay().addSecs(10 * 3600); }
+    Shell::BuildStamp buildStamp() override { return stamp; }
+
+protected:
+    int runModal(QDialog* window) override;
+
+private:
+    struct Expected {
+        QString window;
+        Step step;
+        bool keepOpen;
+    };
+    QQueue<Expected> steps_;
+    QQueue<bool> answers_;
+};

@@ -1,0 +1,88 @@
+#include "TestDb.h"
+#include "DbError.h"
+#include "Query.h"
+#include "TDataModule6.h"
+#include "TForm23.h"
+#include "rules/Shell.h"
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace TestDb {
+
+QString clusterDir()
+{
+    const QString dir = qEnvironmentVariable("PW_TEST_CLUSTER");
+    if (dir.isEmpty())
+        qFatal("PW_TEST_CLUSTER is not set: run the tests through ctest");
+    return dir;
+}
+
+QString socketDir() { return clusterDir() + QStringLiteral("/sock"); }
+
+std::unique_ptr<Connection> connect(const QString& database, const QString& name)
+{
+    auto c = std::make_unique<Connection>(name);
+    c->setConnectionString(Shell::connectionString(database, socketDir()));
+    c->open();
+    return c;
+}
+
+QString create(const QString& from)
+{
+    static QAtomicInt counter;
+    const QString name = QStringLiteral("t_%1_%2_%3")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
+                             .arg(counter.fetchAndAddRelaxed(1));
+    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("admin_") + name);
+    admin->execute(QStringLiteral("create database %1 template %2").arg(name, from));
+    return name;
+}
+
+} // namespace TestDb
+
+TestApp::TestApp()
+{
+    database = TestDb::create();
+    app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
+    if (!app->start())
+        qFatal("the program did not start on %s", qPrintable(database));
+    check = TestDb::connect(database, QStringLiteral("check_") + database);
+}
+
+TestApp::~TestApp()
+{
+    check.reset();
+    app.reset();
+}
+
+TDataModule6& TestApp::dm() const { return *app->DataModule6(); }
+
+void TestApp::login(const QString& code)
+{
+    seam.activate(app->Form23());
+    app->Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(code);
+    seam.keepOpen(QStringLiteral("TForm1"));
+    app->Form23()->Button1Click();
+    seam.quitRequests = 0;
+}
+
+QVariant TestApp::scalar(const QString& sql)
+{
+    QSqlQuery q(check->database());
+    check->exec(q, sql);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+void TestApp::exec(const QString& sql) { check->execute(sql); }
+
+bool TestApp::invoke(const QString& window, const char* handler)
+{
+    QWidget* w = app->window(window);
+    if (!w)
+        return false;
+    return invokeHandler(*app, w, handler);
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include "App.h"
+#include "Connection.h"
+#include "ScriptedSeam.h"
+#include <QString>
+#include <memory>
+
+class TDataModule6;
+class QTableView;
+
+// Databases of the test cluster: each test case gets its own copy of the template.
+namespace TestDb {
+QString clusterDir();
+QString socketDir();
+// A new database copied from the template (or from another database of the cluster).
+QString create(const QString& from = QStringLiteral("pw_template"));
+// A connection of the test's own to a database, as the client makes it.
+std::unique_ptr<Connection> connect(const QString& database, const QString& name);
+}
+
+// The program on a fresh copy of the fixture, with a scripted seam.
+struct TestApp {
+    TestApp();
+    ~TestApp();
+
+    ScriptedSeam seam;
+    QString database;
+    std::unique_ptr<App> app;
+    std::unique_ptr<Connection> check; // the test's own connection, for looking at rows
+
+    TDataModule6& dm() const;
+    // Logs in with a code and leaves the main window open and active.
+    void login(const QString& code = QStringLiteral("0842"));
+    // A single value read through the test's own connection.
+    QVariant scalar(const QString& sql);
+    void exec(const QString& sql);
+    template <class T> T* find(const QString& window, const QString& name) const
+    {
+        return app->window(window)->findChild<T*>(name);
+    }
+    // Runs a handler the way a click would.
+    bool invoke(const QString& window, const char* handler);
+};

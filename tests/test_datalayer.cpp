@@ -1,0 +1,166 @@
+// The data layer against the real database: queries read whole results, the cursor,
+// fields, parameters as literals, the client-side filter and row editing.
+#include "DbError.h"
+#include "Filter.h"
+#include "Query.h"
+#include "SqlText.h"
+#include "TestDb.h"
+#include <QTest>
+
+class TestDataLayer : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Connection> c;
+
+private slots:
+    void initTestCase()
+    {
+        c = TestDb::connect(TestDb::create(), QStringLiteral("dl"));
+    }
+
+    void literals_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("int") << QVariant(42) << "42";
+        QTest::newRow("negative") << QVariant(qint64(-7)) << "-7";
+        QTest::newRow("double") << QVariant(12.5) << "12.5";
+        QTest::newRow("double shortest") << QVariant(0.1 + 0.2) << "0.30000000000000004";
+        QTest::newRow("text") << QVariant(QStringLiteral("О'Нил")) << "'О''Нил'";
+        QTest::newRow("date") << QVariant(QDate(2025, 4, 1)) << "'2025-04-01'";
+        QTest::newRow("null") << QVariant() << "NULL";
+    }
+    void literals()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, literal);
+        QCOMPARE(SqlText::literal(value), literal);
+    }
+
+    void bindLeavesLiteralsAndCastsAlone()
+    {
+        const QString text = "select ':x', \":x\", a::numeric from t where d=:x and e=:missing";
+        QCOMPARE(SqlText::bind(text, {{"x", 5}}), "select ':x', \":x\", a::numeric from t where d=5 and e=:missing");
+    }
+
+    void dayFirstDatesReadAsDayFirst()
+    {
+        // '01.4.2025' is the 1st of April, not the 4th of January.
+        Query q(*c, "q");
+        q.setSql("select '01.4.2025'::date as d, to_char('05.12.2024'::date, 'YYYY-MM-DD') as s");
+        q.open();
+        QCOMPARE(q.asDateTime("d").date(), QDate(2025, 4, 1));
+        QCOMPARE(q.asString("s"), QStringLiteral("2024-12-05"));
+    }
+
+    void cursorAndFields()
+    {
+        Query q(*c, "q");
+        q.setSql("select id, fio, null::integer as empty, 2.5::float8 as f from accounts_dep.person order by id");
+        q.open();
+        QCOMPARE(q.recordCount(), 3);
+        QCOMPARE(q.recNo(), 1);
+        QCOMPARE(q.asInteger("ID"), 1);
+        QCOMPARE(q.asInteger("empty"), 0);
+        QCOMPARE(q.asString("empty"), QString());
+        QCOMPARE(q.asFloat("f"), 2.5);
+        q.next();
+        q.next();
+        QCOMPARE(q.asString("fio"), QStringLiteral("Васильев В.В."));
+        QVERIFY(!q.eof());
+        q.next();
+        QVERIFY(q.eof());
+        q.setRecNo(2);
+        QCOMPARE(q.asInteger("id"), 2);
+        q.prior();
+        q.prior();
+        QVERIFY(q.bof());
+        QVERIFY(q.locate("fio", QStringLiteral("Борисов Б.Б.")));
+        QCOMPARE(q.recNo(), 2);
+    }
+
+    void parametersCarryTextSafely()
+    {
+        Query q(*c, "q");
+        q.setSql("select count(*) as cnt from accounts_dep.person where fio=:fio or fio like :fio");
+        q.setParam("fio", QStringLiteral("x' or '1'='1"));
+        q.open();
+        QCOMPARE(q.asInteger("cnt"), 0);
+    }
+
+    void errorsCarryTheDatabaseMessage()
+    {
+        Query q(*c, "q");
+        q.setSql("select * from accounts_dep.no_such_table");
+        try {
+            q.open();
+            QFAIL("no error");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains("no_such_table"), qPrintable(e.message()));
+        }
+        QVERIFY(!q.isOpen());
+    }
+
+    void filterForms_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("marks");
+        QTest::newRow("prefix") << "marka like 'ab%'" << QStringList{"abc", "AB-2"};
+        QTest::newRow("enclosed") << "marka like '%ab%'" << QStringList{"abc", "xab", "AB-2"};
+        QTest::newRow("apostrophe") << "marka like 'o''n%'" << QStringList{"O'Neil"};
+        QTest::newRow("number") << "naimen=1" << QStringList{"xab", "O'Neil"};
+        QTest::newRow("both") << "naimen=0 and marka like '%b%'" << QStringList{"abc", "AB-2"};
+    }
+    void filterForms()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, marks);
+        Query q(*c, "q");
+        q.setSql("select * from (values ('abc', 0), ('xab', 1), ('AB-2', 0), ('O''Neil', 1), ('zzz', 0)) v(marka, naimen)");
+        q.open();
+        q.setFilter(filter);
+        q.setFiltered(true);
+        QStringList got;
+        for (q.first(); !q.eof(); q.next())
+            got << q.asString("marka");
+        QCOMPARE(got, marks);
+        q.setFiltered(false);
+        QCOMPARE(q.recordCount(), 5);
+    }
+
+    void badFilterIsAnErrorNotACrash()
+    {
+        Query q(*c, "q");
+        q.setSql("select 1 as a");
+        q.open();
+        QVERIFY_THROWS_EXCEPTION(DbError, q.setFilter("a like 'x"));
+        QCOMPARE(q.recordCount(), 1);
+    }
+
+    void rowEditing()
+    {
+        Query q(*c, "q");
+        q.setSql("select * from accounts_dep.vid_oper where id < 7777 order by id");
+        q.setTable("accounts_dep.vid_oper");
+        q.open();
+        q.append();
+        q.setValue("vid", QStringLiteral("Шлифовка'"));
+        q.post();
+        const qint64 id = q.asInteger("id");
+        QVERIFY(id > 100);
+        q.reopen();
+        QVERIFY(q.locate("id", id));
+        QCOMPARE(q.asString("vid").trimmed(), QStringLiteral("Шлифовка'"));
+        q.edit();
+        q.setValue("vid", QStringLiteral("Резка"));
+        q.post();
+        q.reopen();
+        QVERIFY(q.locate("id", id));
+        QCOMPARE(q.asString("vid").trimmed(), QStringLiteral("Резка"));
+        q.deleteCurrent();
+        q.reopen();
+        QVERIFY(!q.locate("id", id));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataLayer)
+#include "test_datalayer.moc"
