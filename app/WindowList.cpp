@@ -1,7 +1,17 @@
 // The windows besides the main and login windows, created once at start-up, hidden,
 // in the program's order.
 #include "App.h"
+#include "refbooks/TForm2.h"
+#include "refbooks/TForm3.h"
+#include "refbooks/TForm4.h"
+#include "refbooks/TForm5.h"
+#include "refbooks/TForm7.h"
+#include "refbooks/TForm8.h"
+#include "refbooks/TForm9.h"
+#include "refbooks/TForm10.h"
+#include "journal/TForm11.h"
 #include "reports/TForm18.h"
+#include "refbooks/TForm22.h"
 #include <functional>
 
 namespace {
@@ -11,7 +21,17 @@ struct Entry {
 };
 
 const Entry kWindows[] = {
+    {"TForm2", [](App& a) { return new TForm2(a); }},
+    {"TForm3", [](App& a) { return new TForm3(a); }},
+    {"TForm4", [](App& a) { return new TForm4(a); }},
+    {"TForm5", [](App& a) { return new TForm5(a); }},
+    {"TForm7", [](App& a) { return new TForm7(a); }},
+    {"TForm8", [](App& a) { return new TForm8(a); }},
+    {"TForm9", [](App& a) { return new TForm9(a); }},
+    {"TForm10", [](App& a) { return new TForm10(a); }},
+    {"TForm11", [](App& a) { return new TForm11(a); }},
     {"TForm18", [](App& a) { return new TForm18(a); }},
+    {"TForm22", [](App& a) { return new TForm22(a); }},
 };
 } // namespace
 

@@ -1,0 +1,3 @@
+#include "TForm10.h"
+
+TForm10::TForm10(App& a) : TForm(a) {}

@@ -1,0 +1,3 @@
+#include "TForm2.h"
+
+TForm2::TForm2(App& a) : TForm(a) {}

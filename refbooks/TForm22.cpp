@@ -1,0 +1,3 @@
+#include "TForm22.h"
+
+TForm22::TForm22(App& a) : TForm(a) {}

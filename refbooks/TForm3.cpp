@@ -1,0 +1,3 @@
+#include "TForm3.h"
+
+TForm3::TForm3(App& a) : TForm(a) {}

@@ -1,0 +1,3 @@
+#include "TForm4.h"
+
+TForm4::TForm4(App& a) : TForm(a) {}

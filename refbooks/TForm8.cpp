@@ -1,0 +1,3 @@
+#include "TForm8.h"
+
+TForm8::TForm8(App& a) : TForm(a) {}
