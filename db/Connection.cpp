@@ -1,5 +1,6 @@
 #include "Connection.h"
 #include "DbError.h"
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -85,6 +86,24 @@ void Connection::exec(QSqlQuery& query, const QString& statement)
         if (!inTransaction_)
             checkAlive();
         throw DbError(message, statement);
+    }
+}
+
+OdbcReader::Result Connection::select(const QString& statement)
+{
+    if (!inTransaction_)
+        ensureOpen();
+    const QVariant handle = database().driver()->handle();
+    // The ODBC connection handle, announced as SQLHANDLE or as void* depending on the Qt build.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0)
+        || !*static_cast<void* const*>(handle.constData()))
+        throw DbError(QStringLiteral("нет соединения с базой данных"), statement);
+    try {
+        return OdbcReader::readAll(*static_cast<void* const*>(handle.constData()), statement);
+    } catch (const DbError&) {
+        if (!inTransaction_)
+            checkAlive();
+        throw;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QString>
+#include "OdbcReader.h"
 
 class QSqlQuery;
 
@@ -22,6 +23,8 @@ public:
 
     // Runs a statement; a result set it returns is read by the caller through the query.
     void exec(QSqlQuery& query, const QString& statement);
+    // Runs a statement and reads its whole result.
+    OdbcReader::Result select(const QString& statement);
     // Runs a statement whose results nobody needs.
     void execute(const QString& statement);
 

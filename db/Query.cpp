@@ -25,25 +25,13 @@ void Query::open()
 {
     if (open_)
         return;
-    QSqlQuery q(connection().database());
-    q.setForwardOnly(true);
-    connection().exec(q, boundSql());
-    const QSqlRecord rec = q.record();
-    fields_.clear();
+    OdbcReader::Result r = connection().select(boundSql());
+    fields_ = std::move(r.fields);
     index_.clear();
-    for (int i = 0; i < rec.count(); ++i) {
-        fields_ << rec.fieldName(i).toLower();
-        index_.insert(fields_.last(), i);
-    }
-    rows_.clear();
-    const int n = rec.count();
-    while (q.next()) {
-        QVector<QVariant> row(n);
-        for (int i = 0; i < n; ++i)
-            row[i] = q.value(i);
-        rows_.push_back(std::move(row));
-    }
-    q.finish();
+    for (int i = 0; i < fields_.size(); ++i)
+        if (!index_.contains(fields_[i]))
+            index_.insert(fields_[i], i);
+    rows_ = std::move(r.rows);
     open_ = true;
     editing_ = Editing::None;
     changed_.clear();

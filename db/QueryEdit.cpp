@@ -4,7 +4,6 @@
 #include "DbError.h"
 #include "Query.h"
 #include "SqlText.h"
-#include <QSqlQuery>
 
 void Query::setTable(const QString& table, const QString& key)
 {
@@ -83,12 +82,9 @@ void Query::post()
     if (was == Editing::Appending) {
         const QString text = QStringLiteral("insert into %1(%2) values(%3) returning %4")
                                  .arg(table_, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")), key_);
-        QSqlQuery q(connection().database());
-        q.setForwardOnly(true);
-        connection().exec(q, text);
-        if (q.next() && keyCol >= 0)
-            rows_[row][keyCol] = q.value(0);
-        q.finish();
+        const OdbcReader::Result r = connection().select(text);
+        if (!r.rows.isEmpty() && keyCol >= 0)
+            rows_[row][keyCol] = r.rows.first().value(0);
     } else {
         const QString text = QStringLiteral("update %1 set %2 where %3=%4")
                                  .arg(table_, sets.join(QStringLiteral(", ")), key_, SqlText::literal(rows_[row][keyCol]));

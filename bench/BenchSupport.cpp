@@ -1,0 +1,69 @@
+#include "BenchSupport.h"
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace Bench {
+
+Target target(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s DATABASE SOCKET_DIR\n", argv[0]);
+        std::exit(2);
+    }
+    return {QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};
+}
+
+double timeMs(const std::function<void()>& fn)
+{
+    QElapsedTimer t;
+    t.start();
+    fn();
+    return t.nsecsElapsed() / 1e6;
+}
+
+double median(QVector<double> v)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+QVector<double> psqlTimes(const Target& t, const QStringList& statements, int rounds)
+{
+    QString script = QStringLiteral("SET DateStyle TO 'ISO, DMY';\nSET jit TO off;\n\\o /dev/null\n\\timing on\n");
+    for (int r = 0; r < rounds; ++r)
+        for (const QString& s : statements)
+            script += s + QStringLiteral(";\n");
+    QProcess p;
+    p.start(QStringLiteral("psql"), {"-X", "-q", "-h", t.socketDir, "-U", "sys", "-d", t.database});
+    p.waitForStarted();
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(-1);
+    QVector<double> times;
+    static const QRegularExpression re(QStringLiteral(R"(Time: ([0-9.]+) ms)"));
+    auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
+    while (it.hasNext())
+        times << it.next().captured(1).toDouble();
+    return times.mid(2); // the two SETs
+}
+
+double peakRssMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+void report(const QString& name, double ours, double theirs)
+{
+    std::printf("%-40s ours %9.2f ms   plain %9.2f ms   ratio %5.2f\n", qPrintable(name), ours, theirs,
+                theirs > 0 ? ours / theirs : 0.0);
+}
+
+} // namespace Bench

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+// What every benchmark needs: the large database, timing, psql side by side, memory.
+namespace Bench {
+struct Target {
+    QString database;
+    QString socketDir;
+};
+// From the command line: database name and socket directory.
+Target target(int argc, char** argv);
+// Milliseconds of one run of fn.
+double timeMs(const std::function<void()>& fn);
+double median(QVector<double> v);
+// psql's own timing of each statement (\timing), in ms, one psql session for all rounds.
+QVector<double> psqlTimes(const Target& t, const QStringList& statements, int rounds);
+// Peak resident memory of this process, in MB.
+double peakRssMb();
+void report(const QString& name, double ours, double theirs);
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the benchmarks, loads the large workshop into a private cluster (once), runs them.
+#   bench/run.sh [benchmark-name …]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$top/build}
+dir=${PW_BENCH_CLUSTER:-/tmp/pwbench}
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+"$top/scripts/pgcluster.sh" start "$dir"
+if ! "$top/scripts/pgcluster.sh" psql "$dir" pw_large -qAtc "select 1 from accounts_dep.h_tabel limit 1" 2>/dev/null | grep -q 1; then
+  echo "loading the large workshop…"
+  "$top/scripts/pgcluster.sh" load "$dir" pw_large "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" "$top/bench/gen_large.sql"
+fi
+names=("$@")
+[ ${#names[@]} -eq 0 ] && names=($(cd "$top/bench" && ls bench_*.cpp | sed 's/\.cpp$//'))
+make -C "$build" -j2 "${names[@]}" >/dev/null
+for n in "${names[@]}"; do
+  echo "== $n"
+  QT_QPA_PLATFORM=offscreen "$build/bench/$n" pw_large "$dir/sock"
+done

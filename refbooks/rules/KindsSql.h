@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+// Statement texts and small rules of the operation kinds book.
+namespace KindsSql {
+// accounts_dep.vid_oper.vid is char(128).
+constexpr int NameMax = 128;
+extern const char* const TooLong;
+
+// Count of kinds whose name, upper-cased by the database, equals upperName.
+QString duplicate(const QString& upperName);
+// The same, leaving out the kind being renamed.
+QString duplicate(const QString& upperName, qint64 exceptId);
+// Client-side filter of the kind list: names beginning with the typed text.
+QString searchFilter(const QString& text);
+} // namespace KindsSql
