@@ -1,0 +1,209 @@
+// The main window: the day's journal of each shift, the working day and day-off box,
+// the OK-mark toggle, refresh, a lost connection, and the reports period.
+#include "DbGrid.h"
+#include "Query.h"
+#include "TDataModule6.h"
+#include "TForm1.h"
+#include "TestDb.h"
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+QStringList names(Query* q)
+{
+    QStringList out;
+    for (int i = 0; i < q->recordCount(); ++i)
+        out << q->valueAt(i, q->fieldIndex("fio")).toString();
+    return out;
+}
+QString okOf(TestApp& t, int id) { return t.scalar(QString("select ok from accounts_dep.smena where id=%1").arg(id)).toString(); }
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void journalOfEachShift_data()
+    {
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<QStringList>("workers");
+        // Кодов is found by his worker number (s_code 77), not by id; the record whose
+        // mark is empty is shown by no shift.
+        QTest::newRow("1") << 1 << QStringList{"Антонов А.А.", "Борисов Б.Б.", "Кодов К.К."};
+        QTest::newRow("2") << 2 << QStringList{"Васильев В.В."};
+        QTest::newRow("3") << 3 << QStringList{};
+        QTest::newRow("overtime") << 4 << QStringList{"Антонов А.А."};
+    }
+    void journalOfEachShift()
+    {
+        QFETCH(int, shift);
+        QFETCH(QStringList, workers);
+        TestApp t;
+        t.login();
+        QCOMPARE(t.find<QDateEdit>("TForm1", "DateT")->date(), QDate(2025, 4, 1));
+        QCOMPARE(names(t.dm().smenaQuery(shift)), workers);
+        auto* button = t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift));
+        button->click();
+        TForm1* f1 = t.app->Form1();
+        QCOMPARE(f1->cur_smena, shift);
+        QCOMPARE(f1->gridModel()->query(), t.dm().smenaQuery(shift));
+        QCOMPARE(f1->gridModel()->rowCount(), workers.size());
+        QVERIFY(button->styleSheet().contains("rgb(0, 128, 0)"));
+        for (int s = 1; s <= 4; ++s)
+            if (s != shift)
+                QVERIFY(t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(s))->styleSheet().isEmpty());
+    }
+
+    void gridColumnsAndMarks()
+    {
+        TestApp t;
+        t.login();
+        QueryModel* m = t.app->Form1()->gridModel();
+        QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QStringList titles;
+        for (int c = 0; c < m->columnCount(); ++c)
+            titles << m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        QCOMPARE(titles, (QStringList{"Фамилия И.О.", "Марка изделия", "Операция", "Вид", "Цвет", "Часы", "Кол-во",
+                                      "Брак", "Итого (р.)", "Премия (%)", "OK", "Заведен"}));
+        QVERIFY(t.find<QTableView>("TForm1", "DBGrid2")->isColumnHidden(9));
+        const int ok = 10;
+        // Антонов "no" red, Борисов "да" green, Кодов "ok" green; the earnings are rounded.
+        QCOMPARE(m->data(m->index(0, ok), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+        QCOMPARE(m->data(m->index(1, ok), Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QCOMPARE(m->data(m->index(2, ok), Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QVERIFY(m->data(m->index(0, ok), Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(m->data(m->index(0, 8), Qt::DisplayRole).toString(), QStringLiteral("980.00"));
+        QCOMPARE(m->data(m->index(0, 3), Qt::DisplayRole).toString(), QStringLiteral("Готовая продукция"));
+        QCOMPARE(m->data(m->index(1, 3), Qt::DisplayRole).toString(), QStringLiteral("Заготовки"));
+    }
+
+    void okToggle()
+    {
+        TestApp t;
+        t.login();
+        TForm1* f1 = t.app->Form1();
+        Query* q = t.dm().Smena1;
+        q->setRecNo(1);
+        f1->DBGrid2DblClick();
+        QCOMPARE(okOf(t, 1), QStringLiteral("ok"));
+        QCOMPARE(q->recNo(), 1);
+        f1->DBGrid2DblClick();
+        QCOMPARE(okOf(t, 1), QStringLiteral("no"));
+        // The older mark counts as checked: its next toggle unchecks it; the cursor stays.
+        q->setRecNo(2);
+        f1->DBGrid2DblClick();
+        QCOMPARE(okOf(t, 2), QStringLiteral("no"));
+        QCOMPARE(q->recNo(), 2);
+        QCOMPARE(q->asString("ok"), QStringLiteral("no"));
+    }
+
+    void foremanCannotToggle()
+    {
+        TestApp t;
+        t.login("bruvane");
+        t.app->Form1()->DBGrid2DblClick();
+        QCOMPARE(okOf(t, 1), QStringLiteral("no"));
+    }
+
+    void emptyListToggleDoesNothing()
+    {
+        TestApp t;
+        t.login();
+        t.find<QRadioButton>("TForm1", "RadioButton3")->click();
+        t.app->Form1()->DBGrid2DblClick();
+        QVERIFY(t.seam.shown.isEmpty());
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where ok='ok'").toInt(), 1);
+    }
+
+    void workingDayAndDayOff()
+    {
+        TestApp t;
+        t.login();
+        auto* date = t.find<QDateEdit>("TForm1", "DateT");
+        auto* dayOff = t.find<QCheckBox>("TForm1", "CBox1");
+        QVERIFY(!dayOff->isChecked());
+        date->setDate(QDate(2025, 4, 5)); // Saturday
+        t.app->Form1()->DateTChange();
+        QVERIFY(dayOff->isChecked());
+        QVERIFY(dayOff->styleSheet().contains("rgb(255, 0, 0)"));
+        QCOMPARE(t.dm().Smena1->recordCount(), 0);
+        date->setDate(QDate(2025, 3, 31)); // Monday
+        t.app->Form1()->DateTKeyPress();
+        QVERIFY(!dayOff->isChecked());
+        QVERIFY(dayOff->styleSheet().isEmpty());
+        QCOMPARE(names(t.dm().Smena1), QStringList{"Антонов А.А."});
+        // Activation goes back to today but never unchecks the box.
+        dayOff->setChecked(true);
+        t.seam.activate(t.app->Form1());
+        QCOMPARE(date->date(), QDate(2025, 4, 1));
+        QVERIFY(dayOff->isChecked());
+        QCOMPARE(t.dm().Smena1->recordCount(), 3);
+        // Today a Sunday: activation ticks it.
+        dayOff->setChecked(false);
+        t.seam.todayValue = QDate(2025, 4, 6);
+        t.seam.activate(t.app->Form1());
+        QVERIFY(dayOff->isChecked());
+    }
+
+    void shiftChangeDoesNotReread()
+    {
+        TestApp t;
+        t.login();
+        t.exec("insert into accounts_dep.smena(w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, ok)"
+               " values (3, 100, 200, 1, 0, '2025-04-01', 2, 10, 0, 1, 'no')");
+        t.find<QRadioButton>("TForm1", "RadioButton2")->click();
+        QCOMPARE(t.dm().Smena2->recordCount(), 1);
+        t.app->Form1()->Button8Click();
+        QCOMPARE(t.dm().Smena2->recordCount(), 2);
+    }
+
+    void lostConnectionIsShownThenReconnects()
+    {
+        TestApp t;
+        t.login();
+        t.exec("select pg_terminate_backend(pid) from pg_stat_activity"
+               " where datname=current_database() and pid<>pg_backend_pid()");
+        QVERIFY(t.invoke("TForm1", "Button8Click") == false);
+        QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
+        QVERIFY(!t.seam.last()->text.isEmpty());
+        t.seam.clearShown();
+        QVERIFY(t.invoke("TForm1", "Button8Click"));
+        QVERIFY(t.seam.shown.isEmpty());
+        QCOMPARE(t.dm().Smena1->recordCount(), 3);
+        // The session is set up again: day-first date texts still read day first.
+        QCOMPARE(t.dm().ADO_DB.select("select '02.4.2025'::date").rows.value(0).value(0).toDate(), QDate(2025, 4, 2));
+    }
+
+    void reportsPeriod_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("january") << QDate(2025, 1, 20) << QDate(2024, 12, 1) << QDate(2025, 1, 1);
+        QTest::newRow("march") << QDate(2025, 3, 31) << QDate(2025, 2, 1) << QDate(2025, 3, 1);
+    }
+    void reportsPeriod()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        TestApp t;
+        t.login();
+        t.seam.todayValue = today;
+        t.seam.onModal("TForm18", [&](QDialog* d) {
+            QCOMPARE(d->findChild<QDateEdit*>("DTPicker1")->date(), from);
+            QCOMPARE(d->findChild<QDateEdit*>("DTPicker2")->date(), to);
+        });
+        t.app->Form1()->N10Click();
+        QCOMPARE(t.seam.modals.last(), QStringLiteral("TForm18"));
+        // Back from the window: the main window is active again and shows today.
+        QCOMPARE(t.find<QDateEdit>("TForm1", "DateT")->date(), today);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
