@@ -9,12 +9,15 @@ int Seam::showModal(QDialog* window)
 {
     stack_.push_back(window);
     int result = QDialog::Rejected;
+    leftOpen_ = false;
     try {
         result = runModal(window);
     } catch (...) {
         stack_.removeAll(window);
         throw;
     }
+    if (leftOpen_)
+        return result;
     stack_.removeAll(window);
     if (QWidget* back = activeWindow())
         activate(back);

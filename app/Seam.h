@@ -39,6 +39,8 @@ public:
 
 protected:
     virtual int runModal(QDialog* window) = 0;
+    // Set by runModal when the window stays up after it returns (a test working in it).
+    bool leftOpen_ = false;
 
 private:
     QVector<QWidget*> stack_;

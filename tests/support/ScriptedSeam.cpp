@@ -24,8 +24,10 @@ int ScriptedSeam::runModal(QDialog* window)
     window->setResult(QDialog::Rejected);
     window->show();
     activate(window);
-    if (e.keepOpen)
+    if (e.keepOpen) {
+        leftOpen_ = true;
         return QDialog::Rejected;
+    }
     if (e.step)
         e.step(window);
     if (window->isVisible())
