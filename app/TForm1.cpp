@@ -16,17 +16,19 @@
 #include <QTimer>
 
 namespace {
+// Numbers read from the right, as the workshop's grids always showed them.
+const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 const QVector<GridColumn> kJournalColumns = {
     {"fio", "Фамилия И.О.", 250},
     {"marka", "Марка изделия", 260},
     {"vid", "Операция", 155},
     {"nmn", "Вид", 157},
-    {"color", "Цвет", 0, Qt::AlignCenter},
-    {"time", "Часы", 0},
-    {"kol_vo", "Кол-во", 57},
-    {"brak", "Брак", 49},
-    {"summa", "Итого (р.)", 78},
-    {"prize", "Премия (%)", 0, Qt::AlignCenter, false},
+    {"color", "Цвет", 45, Qt::AlignCenter},
+    {"time", "Часы", 45, kRight},
+    {"kol_vo", "Кол-во", 57, kRight},
+    {"brak", "Брак", 49, kRight},
+    {"summa", "Итого (р.)", 78, kRight},
+    {"prize", "Премия (%)", 64, Qt::AlignCenter, false},
     {"ok", "OK", 37},
     {"vvod", "Заведен", 72, Qt::AlignCenter},
 };
