@@ -49,6 +49,7 @@ void Query::close()
     editing_ = Editing::None;
     changed_.clear();
     cur_ = 0;
+    eof_ = bof_ = false;
     emit reset();
 }
 
@@ -78,6 +79,7 @@ void Query::applyView()
         });
     }
     cur_ = 0;
+    eof_ = bof_ = false;
     emit reset();
     announceCurrent();
 }
@@ -131,6 +133,7 @@ void Query::moveTo(int pos)
     if (isEditing())
         post();
     cur_ = std::clamp(pos, 0, std::max(0, int(visible_.size()) - 1));
+    eof_ = bof_ = false;
     announceCurrent();
 }
 
@@ -140,22 +143,28 @@ void Query::next()
 {
     if (isEditing())
         post();
-    if (cur_ < visible_.size())
+    bof_ = false;
+    if (cur_ + 1 < visible_.size()) {
         ++cur_;
-    if (cur_ < visible_.size())
+        eof_ = false;
         announceCurrent();
+    } else {
+        eof_ = true;
+    }
 }
 
 void Query::prior()
 {
     if (isEditing())
         post();
-    if (cur_ >= 0)
+    eof_ = false;
+    if (cur_ > 0) {
         --cur_;
-    if (cur_ < 0)
-        cur_ = isEmpty() ? 0 : -1;
-    else
+        bof_ = false;
         announceCurrent();
+    } else {
+        bof_ = true;
+    }
 }
 
 bool Query::locate(const QString& field, const QVariant& value)

@@ -60,8 +60,9 @@ public:
     void last() { moveTo(visible_.size() - 1); }
     void next();
     void prior();
-    bool eof() const { return isEmpty() || cur_ >= visible_.size(); }
-    bool bof() const { return isEmpty() || cur_ < 0; }
+    // Past either end the cursor stays on the last (first) record, as a data set's does.
+    bool eof() const { return isEmpty() || eof_; }
+    bool bof() const { return isEmpty() || bof_; }
     // Moves to the first shown row whose field equals value; false when there is none.
     bool locate(const QString& field, const QVariant& value);
 
@@ -120,6 +121,8 @@ private:
     QVector<QVector<QVariant>> rows_;
     QVector<int> visible_;
     int cur_ = 0;
+    bool eof_ = false;
+    bool bof_ = false;
     QString filterText_;
     bool filtered_ = false;
     std::unique_ptr<Filter> filterFn_;

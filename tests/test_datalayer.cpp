@@ -69,11 +69,14 @@ private slots:
         QVERIFY(!q.eof());
         q.next();
         QVERIFY(q.eof());
+        QCOMPARE(q.asInteger("id"), 3); // still on the last record
         q.setRecNo(2);
+        QVERIFY(!q.eof());
         QCOMPARE(q.asInteger("id"), 2);
         q.prior();
         q.prior();
         QVERIFY(q.bof());
+        QCOMPARE(q.recNo(), 1);
         QVERIFY(q.locate("fio", QStringLiteral("Борисов Б.Б.")));
         QCOMPARE(q.recNo(), 2);
     }
