@@ -127,7 +127,7 @@ QVariant QueryModel::headerData(int section, Qt::Orientation o, int role) const
 Qt::ItemFlags QueryModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (editable_)
+    if (editable_ && index.isValid())
         f |= Qt::ItemIsEditable;
     return f;
 }

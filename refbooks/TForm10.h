@@ -3,6 +3,8 @@
 #include <memory>
 
 namespace Ui { class TForm10; }
+class Command;
+class Query;
 
 // The operation dialog: product, operation kind and category of one operation.
 class TForm10 : public TForm {
@@ -16,6 +18,8 @@ public:
     // Written by the product and kind pickers; only overwritten, never reset.
     int item_id = 0;
     int kind_id = 0;
+    // The first norm row of a new operation.
+    Command* norm_ins;
 
 public slots:
     void FormActivate();
@@ -25,5 +29,7 @@ public slots:
     void Button4Click();
 
 private:
+    // Shows a list window in selection mode over its list.
+    void pick(const QString& window, Query* list);
     std::unique_ptr<Ui::TForm10> ui;
 };

@@ -1,9 +1,45 @@
 #pragma once
 #include "TForm.h"
+#include <memory>
 
-// Placeholder until the window is built.
+namespace Ui { class TForm3; }
+class Query;
+class QueryModel;
+
+// Products: the list with its search box, adding, changing and deleting products; in
+// selection mode (Tag 1) it hands the chosen product to the operation dialog.
 class TForm3 : public TForm {
     Q_OBJECT
 public:
     explicit TForm3(App& app);
+    ~TForm3() override;
+
+    // Counts before a deletion: journal records and operations of the product.
+    Query* Izdel_Smena;
+    Query* ii_oper;
+
+    QueryModel* gridModel() const { return model_; }
+
+public slots:
+    void FormActivate();
+    void Edit1Change();
+    // True when the key is taken from the search box.
+    bool Edit1KeyDown(int key);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void DBGrid1DblClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Removes the product, with its journal records when asked: all of it or nothing.
+    void deleteProduct(qint64 id, bool withJournal);
+    // Shows the product dialog in a mode; the list's cursor comes back to where it was.
+    void openDialog(const QString& caption, int tag, qint64 groupId);
+
+    std::unique_ptr<Ui::TForm3> ui;
+    QueryModel* model_ = nullptr;
 };

@@ -1,3 +1,114 @@
 #include "TForm7.h"
+#include "App.h"
+#include "TDataModule6.h"
+#include "rules/ProductsSql.h"
+#include "ui_TForm7.h"
+#include <QLocale>
+#include <QValidator>
 
-TForm7::TForm7(App& a) : TForm(a) {}
+namespace {
+// The value field: digits and one decimal point; a comma becomes the point. Pasted
+// text is held to the same rule as typed text.
+class ValueValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input.replace(QLatin1Char(','), QLatin1Char('.'));
+        int points = 0;
+        for (const QChar c : input) {
+            if (c == QLatin1Char('.'))
+                ++points;
+            else if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return Invalid;
+        }
+        return points > 1 ? Invalid : Acceptable;
+    }
+};
+} // namespace
+
+TForm7::TForm7(App& a) : TForm(a), ui(std::make_unique<Ui::TForm7>())
+{
+    ui->setupUi(this);
+    ui->Edit2->setValidator(new ValueValidator(ui->Edit2));
+    item = new Query(dm().ADO_DB, QStringLiteral("item"), this);
+    item->setSql(QString::fromUtf8(ProductsSql::Item));
+    item->setFilter(QString::fromUtf8(ProductsSql::ItemFilter));
+    item->setFiltered(true);
+    item->setSort(QStringLiteral("s_caption"));
+    connect(item, &Query::reset, this, &TForm7::fillGroups);
+    connect(ui->cb_item, &QComboBox::currentIndexChanged, this, &TForm7::cb_itemChange);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
+    fixSize();
+}
+
+TForm7::~TForm7() = default;
+
+// The list is rebuilt whenever item is read again; it keeps showing the group chosen
+// last, as long as that group is still there.
+void TForm7::fillGroups()
+{
+    if (!item->isOpen())
+        return;
+    filling_ = true;
+    ui->cb_item->clear();
+    for (item->first(); !item->eof(); item->next())
+        ui->cb_item->addItem(item->asString(QStringLiteral("s_caption")).trimmed(), item->asInteger(QStringLiteral("id")));
+    ui->cb_item->setCurrentIndex(ui->cb_item->findData(groupId_));
+    filling_ = false;
+    if (groupId_ != 0)
+        item->locate(QStringLiteral("id"), groupId_);
+}
+
+void TForm7::cb_itemChange()
+{
+    if (filling_)
+        return;
+    const int i = ui->cb_item->currentIndex();
+    groupId_ = i < 0 ? 0 : ui->cb_item->itemData(i).toLongLong();
+    if (groupId_ != 0 && item->isOpen())
+        item->locate(QStringLiteral("id"), groupId_);
+}
+
+void TForm7::FormActivate() { ui->Edit1->setFocus(); }
+
+void TForm7::Button1Click()
+{
+    const QString mark = ui->Edit1->text().trimmed();
+    const QString value = ui->Edit2->text().trimmed();
+    const int i = ui->cb_item->currentIndex();
+    const qint64 group = i < 0 ? 0 : ui->cb_item->itemData(i).toLongLong();
+    if (mark.isEmpty() || value.isEmpty() || group == 0) {
+        error(QStringLiteral("Все поля должны быть заполнены!"));
+        return;
+    }
+    if (mark.size() > ProductsSql::MarkMax) {
+        error(QString::fromUtf8(ProductsSql::TooLong));
+        return;
+    }
+    if (!ProductsSql::isValue(value)) {
+        error(QString::fromUtf8(ProductsSql::NotANumber));
+        return;
+    }
+    const QString upper = QLocale().toUpper(mark);
+    const QString duplicate = QStringLiteral("Такая марка изделия уже заведена!");
+    Query* list = dm().Izdel;
+    QString statement;
+    if (Tag == 1) {
+        if (dm().CheckExists(ProductsSql::duplicate(upper), duplicate))
+            return;
+        statement = ProductsSql::insert(mark, QString(value).replace(QLatin1Char(','), QLatin1Char('.')), group);
+    } else {
+        const qint64 id = list->asInteger(QStringLiteral("id"));
+        if (dm().CheckExists(ProductsSql::duplicate(upper, id), duplicate))
+            return;
+        statement = ProductsSql::update(mark, dm().FixDelim(value), group, id);
+    }
+    dm().SQL_exec->setSql(statement);
+    dm().SQL_exec->execute();
+    list->reopen();
+    accept();
+}
+
+void TForm7::Button2Click() { reject(); }

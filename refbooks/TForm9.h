@@ -1,9 +1,24 @@
 #pragma once
 #include "TForm.h"
+#include <memory>
 
-// Placeholder until the window is built.
+namespace Ui { class TForm9; }
+
+// The kind dialog: one kind name, new (Tag 1) or the current kind renamed (Tag 2).
 class TForm9 : public TForm {
     Q_OBJECT
 public:
     explicit TForm9(App& app);
+    ~TForm9() override;
+
+public slots:
+    void FormActivate();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::TForm9> ui;
 };

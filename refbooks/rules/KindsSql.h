@@ -11,6 +11,9 @@ extern const char* const TooLong;
 QString duplicate(const QString& upperName);
 // The same, leaving out the kind being renamed.
 QString duplicate(const QString& upperName, qint64 exceptId);
+// The new kind, and the current kind under a new name.
+QString insert(const QString& name);
+QString rename(const QString& name, qint64 id);
 // Client-side filter of the kind list: names beginning with the typed text.
 QString searchFilter(const QString& text);
 } // namespace KindsSql
