@@ -4,6 +4,7 @@
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "Transaction.h"
+#include "journal/rules/DayCells.h"
 #include "rules/ProductsSql.h"
 #include "rules/SearchKeys.h"
 #include "ui_TForm3.h"
@@ -163,9 +164,12 @@ void TForm3::deleteProduct(qint64 id, bool withJournal)
 {
     Transaction t(dm().ADO_DB);
     if (withJournal) {
-        // The timesheet day cells of the records deleted here are not brought in step.
+        // The hours of the deleted records leave the timesheet with them.
+        const OdbcReader::Result days = dm().ADO_DB.select(ProductsSql::journalDays(id));
         dm().DelSmena->setSql(ProductsSql::deleteSmena(id));
         dm().DelSmena->execute();
+        for (const QVector<QVariant>& d : days.rows)
+            DayCells::refreshAfterDelete(dm().ADO_DB, d[0].toLongLong(), d[1].toInt(), d[2].toDate());
     }
     dm().DelSmena->setSql(ProductsSql::deleteProduct(id));
     dm().DelSmena->execute();

@@ -456,6 +456,26 @@ private slots:
         QCOMPARE(count(t, "select count(*) from accounts_dep.oper where i_id=102"), 1);
     }
 
+    void deletedJournalRecordsLeaveTheTimesheet()
+    {
+        TestApp t;
+        // Worker 1 also made product 102 on 1 April in shift 1: those 3 hours stay.
+        t.exec("insert into accounts_dep.smena(w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, ok)"
+               " values (1, 102, 202, 5, 0, '2025-04-01', 1, 3, 0, 3, 'no')");
+        t.exec("update accounts_dep.h_tabel set d1=7 where w_id=1 and month=4 and year=2025 and smena=1");
+        t.login();
+        products(t, [&](QDialog*) {
+            QVERIFY(t.dm().Izdel->locate("id", 100));
+            t.seam.answer(false);
+            t.seam.answer(true);
+            t.invoke("TForm3", "Button3Click");
+        });
+        QCOMPARE(count(t, "select count(*) from accounts_dep.smena where i_id=100"), 0);
+        QCOMPARE(count(t, "select d1 from accounts_dep.h_tabel where w_id=1 and month=4 and year=2025 and smena=1"), 3);
+        QCOMPARE(count(t, "select d31 from accounts_dep.h_tabel where w_id=1 and month=3 and year=2025 and smena=1"), 0);
+        QCOMPARE(count(t, "select count(*) from accounts_dep.h_tabel"), 2);
+    }
+
     void productWithoutOperationsAsksOnce()
     {
         TestApp t;
