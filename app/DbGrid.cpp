@@ -67,6 +67,19 @@ static QString applyMask(double v, const QString& mask)
     return s;
 }
 
+QString QueryModel::display(const QVariant& v, bool numeric)
+{
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double)
+        return QLocale().toString(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+    QString s = Query::toText(v);
+    // Exact decimals keep their digits; only the separator becomes the user's.
+    if (numeric && v.typeId() == QMetaType::QString)
+        s.replace(QLatin1Char('.'), QLocale().decimalPoint());
+    return s;
+}
+
 QString QueryModel::text(int row, int column) const
 {
     const QVariant v = raw(row, column);
@@ -75,7 +88,7 @@ QString QueryModel::text(int row, int column) const
     const QString& mask = columns_[column].format;
     if (!mask.isEmpty())
         return applyMask(Query::toFloat(v), mask);
-    return Query::toText(v);
+    return display(v, query_ && query_->isNumeric(fieldOf(column)));
 }
 
 QVariant QueryModel::data(const QModelIndex& index, int role) const
@@ -202,6 +215,8 @@ QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& 
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->hide();
+    // Titles keep their own look; they are not bolded with the selected row.
+    view->horizontalHeader()->setHighlightSections(false);
     followCursor(view, model);
     if (query) {
         watchQuery(view, query);

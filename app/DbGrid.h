@@ -35,6 +35,8 @@ public:
     // Title looks: bold and centred titles.
     void setTitleFont(bool bold, Qt::Alignment align) { titleBold_ = bold; titleAlign_ = align; }
 
+    // Numbers as the user writes them (decimal comma), dates day first, text as stored.
+    static QString display(const QVariant& v, bool numeric);
     // The raw value of a cell, as the query holds it.
     QVariant raw(int row, int column) const;
     QString text(int row, int column) const;

@@ -19,9 +19,11 @@ bool PwApplication::notify(QObject* receiver, QEvent* event)
     }
 }
 
+void PwApplication::useRussianLocale() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
 void PwApplication::loadTranslations()
 {
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    useRussianLocale();
     auto* qt = new QTranslator(this);
     if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -10,8 +10,9 @@ public:
     PwApplication(int& argc, char** argv);
     void setSeam(Seam* seam) { seam_ = seam; }
     bool notify(QObject* receiver, QEvent* event) override;
-    // Russian texts for the standard buttons ("Да", "Нет").
+    // Russian texts for the standard buttons ("Да", "Нет"), and Russian number formats.
     void loadTranslations();
+    static void useRussianLocale();
 
 private:
     Seam* seam_ = nullptr;

@@ -30,7 +30,7 @@ const QVector<GridColumn> kJournalColumns = {
     {"summa", "Итого (р.)", 78, kRight},
     {"prize", "Премия (%)", 64, Qt::AlignCenter, false},
     {"ok", "OK", 37},
-    {"vvod", "Заведен", 72, Qt::AlignCenter},
+    {"vvod", "Заведен", 80, Qt::AlignCenter},
 };
 
 struct MenuItem {
@@ -91,7 +91,6 @@ TForm1::TForm1(App& a) : TForm(a), ui(std::make_unique<Ui::TForm1>())
         }
         return {};
     });
-    ui->DBGrid2->horizontalHeader()->setHighlightSections(false);
     ui->RadioButton1->setStyleSheet(kShiftOn);
     wire();
 }

@@ -130,6 +130,8 @@ Result readAll(void* dbc, const QString& statement)
         SQLULEN size = 0;
         check(SQLDescribeColW(s.h, i + 1, name, 256, &nameLen, &type, &size, &digits, &nullable), s, statement);
         result.fields << fromWide(name, std::min<qsizetype>(nameLen, 255)).toLower();
+        result.numeric << (type == SQL_NUMERIC || type == SQL_DECIMAL || kindOf(type) == Kind::Integer
+                           || kindOf(type) == Kind::Double);
         Column& c = cols[i];
         c.kind = kindOf(type);
         switch (c.kind) {

@@ -9,6 +9,7 @@
 namespace OdbcReader {
 struct Result {
     QStringList fields; // lower case
+    QVector<bool> numeric; // per field: a number of any kind (exact decimals arrive as text)
     QVector<QVector<QVariant>> rows;
 };
 // dbc: the ODBC connection handle under the Qt connection. Throws DbError.

@@ -27,6 +27,7 @@ void Query::open()
         return;
     OdbcReader::Result r = connection().select(boundSql());
     fields_ = std::move(r.fields);
+    numeric_ = std::move(r.numeric);
     index_.clear();
     for (int i = 0; i < fields_.size(); ++i)
         if (!index_.contains(fields_[i]))

@@ -67,6 +67,7 @@ public:
     bool locate(const QString& field, const QVariant& value);
 
     QStringList fieldNames() const { return fields_; }
+    bool isNumeric(int column) const { return column >= 0 && column < numeric_.size() && numeric_[column]; }
     int fieldIndex(const QString& name) const { return index_.value(name.toLower(), -1); }
     QVariant value(const QString& field) const;
     bool isNull(const QString& field) const { return value(field).isNull(); }
@@ -117,6 +118,7 @@ private:
 
     bool open_ = false;
     QStringList fields_;
+    QVector<bool> numeric_;
     QHash<QString, int> index_;
     QVector<QVector<QVariant>> rows_;
     QVector<int> visible_;

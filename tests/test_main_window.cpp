@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(m->data(m->index(1, ok), Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QCOMPARE(m->data(m->index(2, ok), Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QVERIFY(m->data(m->index(0, ok), Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(m->data(m->index(0, 8), Qt::DisplayRole).toString(), QStringLiteral("980.00"));
+        QCOMPARE(m->data(m->index(0, 8), Qt::DisplayRole).toString(), QStringLiteral("980,00"));
         QCOMPARE(m->data(m->index(0, 3), Qt::DisplayRole).toString(), QStringLiteral("Готовая продукция"));
         QCOMPARE(m->data(m->index(1, 3), Qt::DisplayRole).toString(), QStringLiteral("Заготовки"));
     }

@@ -132,7 +132,7 @@ private slots:
             QCOMPARE(m->rowCount(), 3);
             QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("Б-1"));
             QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("Бордюры"));
-            QCOMPARE(m->index(1, 2).data().toString(), QStringLiteral("0.02"));
+            QCOMPARE(m->index(1, 2).data().toString(), QStringLiteral("0,02")); // as the user writes numbers
         });
         QVERIFY(!t.dm().Izdel->isOpen());
     }

@@ -1,4 +1,5 @@
 #include "TestDb.h"
+#include "PwApplication.h"
 #include "DbError.h"
 #include "Query.h"
 #include "TDataModule6.h"
@@ -46,6 +47,7 @@ QString create(const QString& from)
 
 TestApp::TestApp()
 {
+    PwApplication::useRussianLocale();
     database = TestDb::create();
     app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
     if (!app->start())
