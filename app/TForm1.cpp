@@ -30,7 +30,7 @@ const QVector<GridColumn> kJournalColumns = {
     {"summa", "Итого (р.)", 78, kRight},
     {"prize", "Премия (%)", 64, Qt::AlignCenter, false},
     {"ok", "OK", 37},
-    {"vvod", "Заведен", 80, Qt::AlignCenter},
+    {"vvod", "Заведен", 88, Qt::AlignCenter},
 };
 
 struct MenuItem {

@@ -54,8 +54,7 @@ void Query::close()
     emit reset();
 }
 
-// Rebuilds the shown rows from filter and sort; the cursor goes to the first row.
-void Query::applyView()
+void Query::applyView(int keepRow)
 {
     visible_.clear();
     if (filtered_ && !filterText_.isEmpty() && open_) {
@@ -80,6 +79,11 @@ void Query::applyView()
         });
     }
     cur_ = 0;
+    if (keepRow >= 0) {
+        const int at = visible_.indexOf(keepRow);
+        if (at >= 0)
+            cur_ = at;
+    }
     eof_ = bof_ = false;
     emit reset();
     announceCurrent();
@@ -106,15 +110,16 @@ void Query::setFiltered(bool on)
     if (on && open_ && !filterText_.isEmpty() && !filterFn_)
         filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& n) { return fieldIndex(n); });
     filtered_ = on;
+    // Switching the filter off keeps the record the user stands on.
     if (open_)
-        applyView();
+        applyView(on ? -1 : currentRow());
 }
 
 void Query::setSort(const QString& field)
 {
     sortField_ = field;
     if (open_)
-        applyView();
+        applyView(currentRow());
 }
 
 void Query::enableControls()

@@ -112,7 +112,9 @@ signals:
 
 private:
     void moveTo(int pos);
-    void applyView();
+    // Rebuilds the shown rows; the cursor goes to keepRow (an index into all rows) when it
+    // is still shown, else to the first row.
+    void applyView(int keepRow = -1);
     void announceCurrent();
     int currentRow() const;
 

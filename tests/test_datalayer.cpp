@@ -126,8 +126,11 @@ private slots:
         for (q.first(); !q.eof(); q.next())
             got << q.asString("marka");
         QCOMPARE(got, marks);
+        // Switching the filter off keeps the record the cursor stands on.
+        q.last();
         q.setFiltered(false);
         QCOMPARE(q.recordCount(), 5);
+        QCOMPARE(q.asString("marka"), marks.last());
     }
 
     void badFilterIsAnErrorNotACrash()

@@ -561,6 +561,28 @@ private slots:
                  QStringLiteral("2|100|201|12|3|1|3|2025-04-05"));
     }
 
+    void basePriceIsThePickedOperationsAfterASearch()
+    {
+        TestApp t;
+        t.login();
+        t.seam.onModal("TForm11", [&](QDialog*) {
+            t.seam.onModal("TForm4", [&](QDialog* f4) {
+                // П-1 has "Краска" (5) and "Формовка" (10); the whole list starts with Б-1 (3).
+                f4->findChild<QLineEdit*>("Edit1")->setText(QStringLiteral("П-1"));
+                QCOMPARE(t.dm().Oper->recordCount(), 2);
+                t.dm().Oper->last();
+                QVERIFY(t.invoke("TForm4", "Button2Click"));
+            });
+            QVERIFY(t.invoke("TForm11", "Button4Click"));
+            // The search is gone, but the price shown is the chosen operation's, not the first row's.
+            QVERIFY(!t.dm().Oper->filtered());
+            QCOMPARE(dialog(t)->oper_id, 200);
+            QCOMPARE(edit(t, "Edit8")->text(), QStringLiteral("10"));
+            QCOMPARE(edit(t, "Edit7")->text(), QStringLiteral("10"));
+        });
+        t.app->Form1()->Button1Click();
+    }
+
     void clickIntoNameOrOperationOpensPicker()
     {
         TestApp t;
