@@ -13,7 +13,7 @@
 
 namespace {
 const QVector<GridColumn> kColumns = {
-    {"marka", "Марка изделия", 250},
+    {"marka", "Марка изделия", 320},
     {"nom", "Номенклатурная группа", 200},
     {"massa", "Коробки", 80, Qt::AlignRight | Qt::AlignVCenter},
 };

@@ -14,7 +14,7 @@
 
 namespace {
 const QVector<GridColumn> kColumns = {
-    {"marka", "Марка", 250},
+    {"marka", "Марка", 320},
     {"vid", "Опреция", 243},
     {"cena", "Цена (min)", 74, Qt::AlignRight | Qt::AlignVCenter},
     {"nmn", "Вид", 139},
