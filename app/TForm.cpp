@@ -2,6 +2,7 @@
 #include "App.h"
 #include "Seam.h"
 #include "TDataModule6.h"
+#include "TForm1.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +27,14 @@ void TForm::fixSize()
 {
     adjustSize();
     setFixedSize(size());
+}
+
+void TForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    QWidget* main = app.Form1();
+    if (main && main != this && main->isVisible())
+        move(main->frameGeometry().center() - rect().center());
 }
 
 void acceptDigitsOnly(QLineEdit* edit)

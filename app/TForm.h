@@ -25,6 +25,8 @@ protected:
     int showModal(QDialog* window) const;
     // Fixed-size dialog, sized to its contents.
     void fixSize();
+    // Dialogs open centred over the main window.
+    void showEvent(QShowEvent* event) override;
 };
 
 // Whole-number input: digits only, whether typed or pasted.

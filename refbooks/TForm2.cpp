@@ -39,13 +39,6 @@ TForm2::TForm2(App& a) : TForm(a), ui(std::make_unique<Ui::TForm2>())
 
 TForm2::~TForm2() = default;
 
-void TForm2::showEvent(QShowEvent* event)
-{
-    TForm::showEvent(event);
-    if (QWidget* main = app.Form1())
-        move(main->frameGeometry().center() - rect().center());
-}
-
 void TForm2::reopenLists()
 {
     fill(ui->LCB_staffpos, staffpos);

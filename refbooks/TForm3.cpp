@@ -6,10 +6,8 @@
 #include "Transaction.h"
 #include "journal/rules/DayCells.h"
 #include "rules/ProductsSql.h"
-#include "rules/SearchKeys.h"
 #include "ui_TForm3.h"
 #include <QComboBox>
-#include <QKeyEvent>
 
 namespace {
 const QVector<GridColumn> kColumns = {
@@ -19,7 +17,7 @@ const QVector<GridColumn> kColumns = {
 };
 }
 
-TForm3::TForm3(App& a) : TForm(a), ui(std::make_unique<Ui::TForm3>())
+TForm3::TForm3(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm3>())
 {
     ui->setupUi(this);
     model_ = bindGrid(ui->DBGrid1, dm().Izdel, kColumns);
@@ -33,8 +31,7 @@ TForm3::TForm3(App& a) : TForm(a), ui(std::make_unique<Ui::TForm3>())
     Izdel_Smena->setSql(QString::fromUtf8(ProductsSql::IzdelSmena));
     ii_oper = new Query(dm().ADO_DB, QStringLiteral("ii_oper"), this);
     ii_oper->setSql(QString::fromUtf8(ProductsSql::IiOper));
-    ui->Edit1->installEventFilter(this);
-    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm3::Edit1Change);
+    setUpList(dm().Izdel, ui->Edit1, ui->Button1, ProductsSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
@@ -44,43 +41,13 @@ TForm3::TForm3(App& a) : TForm(a), ui(std::make_unique<Ui::TForm3>())
 
 TForm3::~TForm3() = default;
 
-bool TForm3::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        bool taken = false;
-        seam().guarded([&] { taken = Edit1KeyDown(key); });
-        if (taken)
-            return true;
-    }
-    return TForm::eventFilter(watched, event);
-}
-
 void TForm3::FormActivate()
 {
-    if (Tag == 0)
-        setDefaultButton(ui->Button1, true);
-    if (ui->Edit1->isHidden()) {
-        // A search left behind by a picker would hide products with no box to clear it.
+    // A search left behind by a picker would hide products with no box to clear it.
+    if (ui->Edit1->isHidden())
         dm().Izdel->setFiltered(false);
-        return;
-    }
-    ui->Edit1->setFocus();
+    TListForm::FormActivate();
 }
-
-void TForm3::Edit1Change()
-{
-    Query* list = dm().Izdel;
-    const QString text = ui->Edit1->text();
-    if (text.isEmpty()) {
-        list->setFiltered(false);
-        return;
-    }
-    list->setFilter(ProductsSql::searchFilter(text));
-    list->setFiltered(true);
-}
-
-bool TForm3::Edit1KeyDown(int key) { return SearchKeys::take(*dm().Izdel, key); }
 
 void TForm3::openDialog(const QString& caption, int tag, qint64 groupId)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "TForm.h"
+#include "TListForm.h"
 #include <memory>
 
 namespace Ui { class TForm3; }
@@ -8,7 +8,7 @@ class QueryModel;
 
 // Products: the list with its search box, adding, changing and deleting products; in
 // selection mode (Tag 1) it hands the chosen product to the operation dialog.
-class TForm3 : public TForm {
+class TForm3 : public TListForm {
     Q_OBJECT
 public:
     explicit TForm3(App& app);
@@ -21,18 +21,13 @@ public:
     QueryModel* gridModel() const { return model_; }
 
 public slots:
-    void FormActivate();
-    void Edit1Change();
-    // True when the key is taken from the search box.
-    bool Edit1KeyDown(int key);
+    void FormActivate() override;
     void Button1Click();
     void Button2Click();
     void Button3Click();
     void Button4Click();
     void DBGrid1DblClick();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Removes the product, with its journal records when asked: all of it or nothing.

@@ -7,10 +7,8 @@
 #include "TForm10.h"
 #include "TForm22.h"
 #include "rules/OperSql.h"
-#include "rules/SearchKeys.h"
 #include "ui_TForm4.h"
 #include <QComboBox>
-#include <QKeyEvent>
 
 namespace {
 const QVector<GridColumn> kColumns = {
@@ -25,15 +23,14 @@ const QVector<GridColumn> kColumns = {
 };
 }
 
-TForm4::TForm4(App& a) : TForm(a), ui(std::make_unique<Ui::TForm4>())
+TForm4::TForm4(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm4>())
 {
     ui->setupUi(this);
     setFixedSize(865, 478);
     model_ = bindGrid(ui->DBGrid1, dm().Oper, kColumns);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(OperSql::xlsRep());
-    ui->Edit1->installEventFilter(this);
-    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm4::Edit1Change);
+    setUpList(dm().Oper, ui->Edit1, ui->Button1, OperSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
@@ -43,47 +40,6 @@ TForm4::TForm4(App& a) : TForm(a), ui(std::make_unique<Ui::TForm4>())
 }
 
 TForm4::~TForm4() = default;
-
-void TForm4::showEvent(QShowEvent* event)
-{
-    TForm::showEvent(event);
-    if (QWidget* main = app.Form1())
-        move(main->frameGeometry().center() - rect().center());
-}
-
-bool TForm4::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        bool taken = false;
-        seam().guarded([&] { taken = Edit1KeyDown(key); });
-        if (taken)
-            return true;
-    }
-    return TForm::eventFilter(watched, event);
-}
-
-void TForm4::FormActivate()
-{
-    if (Tag == 0)
-        setDefaultButton(ui->Button1, true);
-    if (ui->Edit1->isVisible())
-        ui->Edit1->setFocus();
-}
-
-void TForm4::Edit1Change()
-{
-    Query* list = dm().Oper;
-    const QString filter = OperSql::searchFilter(ui->Edit1->text());
-    if (filter.isEmpty()) {
-        list->setFiltered(false);
-        return;
-    }
-    list->setFilter(filter);
-    list->setFiltered(true);
-}
-
-bool TForm4::Edit1KeyDown(int key) { return SearchKeys::take(*dm().Oper, key); }
 
 void TForm4::DBGrid1DblClick()
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "TForm.h"
+#include "TListForm.h"
 #include <memory>
 
 namespace Ui { class TForm4; }
@@ -9,7 +9,7 @@ class QueryModel;
 // Operations with their lowest norm price: search by mark, adding, changing, deleting,
 // the norms of an operation; in selection mode (Tag 1) it hands the chosen operation to
 // the journal entry dialog.
-class TForm4 : public TForm {
+class TForm4 : public TListForm {
     Q_OBJECT
 public:
     explicit TForm4(App& app);
@@ -21,10 +21,6 @@ public:
     QueryModel* gridModel() const { return model_; }
 
 public slots:
-    void FormActivate();
-    void Edit1Change();
-    // True when the key is taken from the search box.
-    bool Edit1KeyDown(int key);
     void DBGrid1DblClick();
     void Button1Click();
     void Button2Click();
@@ -32,9 +28,6 @@ public slots:
     void Button4Click();
     void Button5Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void openNorms();

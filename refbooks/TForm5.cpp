@@ -5,10 +5,8 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TForm2.h"
-#include "rules/SearchKeys.h"
 #include "rules/WorkersSql.h"
 #include "ui_TForm5.h"
-#include <QKeyEvent>
 
 namespace {
 const QVector<GridColumn> kColumns = {
@@ -17,14 +15,13 @@ const QVector<GridColumn> kColumns = {
 };
 }
 
-TForm5::TForm5(App& a) : TForm(a), ui(std::make_unique<Ui::TForm5>())
+TForm5::TForm5(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm5>())
 {
     ui->setupUi(this);
     model_ = bindGrid(ui->DBGrid1, dm().Workers, kColumns);
     model_->setTitleFont(false, Qt::AlignCenter);
-    ui->Edit1->installEventFilter(this);
     setFixedSize(641, height());
-    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
+    setUpList(dm().Workers, ui->Edit1, ui->Button1, WorkersSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
@@ -33,47 +30,6 @@ TForm5::TForm5(App& a) : TForm(a), ui(std::make_unique<Ui::TForm5>())
 }
 
 TForm5::~TForm5() = default;
-
-void TForm5::showEvent(QShowEvent* event)
-{
-    TForm::showEvent(event);
-    if (QWidget* main = app.Form1())
-        move(main->frameGeometry().center() - rect().center());
-}
-
-bool TForm5::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        bool taken = false;
-        seam().guarded([&] { taken = Edit1KeyDown(key); });
-        if (taken)
-            return true;
-    }
-    return TForm::eventFilter(watched, event);
-}
-
-void TForm5::FormActivate()
-{
-    if (Tag == 0)
-        setDefaultButton(ui->Button1, true);
-    if (ui->Edit1->isVisible())
-        ui->Edit1->setFocus();
-}
-
-void TForm5::Edit1Change()
-{
-    Query* list = dm().Workers;
-    const QString filter = WorkersSql::searchFilter(ui->Edit1->text());
-    if (filter.isEmpty()) {
-        list->setFiltered(false);
-        return;
-    }
-    list->setFilter(filter);
-    list->setFiltered(true);
-}
-
-bool TForm5::Edit1KeyDown(int key) { return SearchKeys::take(*dm().Workers, key); }
 
 void TForm5::DBGrid1DblClick() { Button2Click(); }
 

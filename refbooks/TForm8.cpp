@@ -5,23 +5,20 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "rules/KindsSql.h"
-#include "rules/SearchKeys.h"
 #include "ui_TForm8.h"
-#include <QKeyEvent>
 
 namespace {
 const QVector<GridColumn> kColumns = {{"vid", "Операции", 309}};
 }
 
-TForm8::TForm8(App& a) : TForm(a), ui(std::make_unique<Ui::TForm8>())
+TForm8::TForm8(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm8>())
 {
     ui->setupUi(this);
     model_ = bindGrid(ui->DBGrid1, dm().Vid_oper, kColumns);
     // Only the selection opener shows the search box.
     ui->Edit1->hide();
-    ui->Edit1->installEventFilter(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
+    setUpList(dm().Vid_oper, ui->Edit1, ui->Button1, KindsSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
@@ -30,47 +27,6 @@ TForm8::TForm8(App& a) : TForm(a), ui(std::make_unique<Ui::TForm8>())
 }
 
 TForm8::~TForm8() = default;
-
-void TForm8::showEvent(QShowEvent* event)
-{
-    TForm::showEvent(event);
-    if (QWidget* main = app.Form1())
-        move(main->frameGeometry().center() - rect().center());
-}
-
-bool TForm8::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        bool taken = false;
-        seam().guarded([&] { taken = Edit1KeyDown(key); });
-        if (taken)
-            return true;
-    }
-    return TForm::eventFilter(watched, event);
-}
-
-void TForm8::FormActivate()
-{
-    if (Tag == 0)
-        setDefaultButton(ui->Button1, true);
-    if (!ui->Edit1->isHidden())
-        ui->Edit1->setFocus();
-}
-
-void TForm8::Edit1Change()
-{
-    Query* list = dm().Vid_oper;
-    const QString text = ui->Edit1->text();
-    if (text.isEmpty()) {
-        list->setFiltered(false);
-        return;
-    }
-    list->setFilter(KindsSql::searchFilter(text));
-    list->setFiltered(true);
-}
-
-bool TForm8::Edit1KeyDown(int key) { return SearchKeys::take(*dm().Vid_oper, key); }
 
 void TForm8::Button1Click()
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "TForm.h"
+#include "TListForm.h"
 #include <memory>
 
 namespace Ui { class TForm8; }
@@ -7,7 +7,7 @@ class QueryModel;
 
 // Operation kinds: the list with its search box, adding, renaming and deleting kinds;
 // in selection mode (Tag 1) it hands the chosen kind to the operation dialog.
-class TForm8 : public TForm {
+class TForm8 : public TListForm {
     Q_OBJECT
 public:
     explicit TForm8(App& app);
@@ -16,19 +16,12 @@ public:
     QueryModel* gridModel() const { return model_; }
 
 public slots:
-    void FormActivate();
-    void Edit1Change();
-    // True when the key is taken from the search box.
-    bool Edit1KeyDown(int key);
     void Button1Click();
     void Button2Click();
     void Button3Click();
     void Button4Click();
     void DBGrid1DblClick();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TForm8> ui;

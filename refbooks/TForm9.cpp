@@ -16,13 +16,6 @@ TForm9::TForm9(App& a) : TForm(a), ui(std::make_unique<Ui::TForm9>())
 
 TForm9::~TForm9() = default;
 
-void TForm9::showEvent(QShowEvent* event)
-{
-    TForm::showEvent(event);
-    if (QWidget* main = app.Form1())
-        move(main->frameGeometry().center() - rect().center());
-}
-
 void TForm9::FormActivate() { ui->Edit1->setFocus(); }
 
 void TForm9::Button1Click()

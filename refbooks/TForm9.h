@@ -16,8 +16,6 @@ public slots:
     void Button1Click();
     void Button2Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TForm9> ui;
