@@ -14,7 +14,8 @@ today=$("$top/scripts/pgcluster.sh" psql "$dir" "$db" -qAtc \
   "select count(*) from accounts_dep.smena where data = current_date" 2>/dev/null || echo 0)
 if [ "${today:-0}" = 0 ]; then
   echo "loading the demo workshop…"
-  "$top/scripts/pgcluster.sh" load "$dir" "$db" "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" "$top/db/demo/demo.sql"
+  "$top/scripts/pgcluster.sh" load "$dir" "$db" "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" \
+    "$top/db/demo/generate.sql" "$top/db/demo/demo.sql"
 fi
 echo "login codes: 0842 administrator, vindar planning, bruvane foreman, gelvo warehouse"
 exec "$build/piecework" "$db" "$dir/sock"

@@ -7,9 +7,9 @@
 #include "TForm1.h"
 #include "TestDb.h"
 #include "Transaction.h"
+#include "WindowDriver.h"
 #include "journal/TForm11.h"
 #include "journal/rules/DayCells.h"
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSqlQuery>
@@ -51,13 +51,6 @@ void addRecord(TestApp& t, int worker, int shift, const QString& day, int hours,
                .arg(shift)
                .arg(hours)
                .arg(oper));
-}
-
-void workOn(TestApp& t, const QDate& day, int shift)
-{
-    t.find<QDateEdit>("TForm1", "DateT")->setDate(day);
-    t.app->Form1()->DateTChange();
-    t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift))->click();
 }
 
 // A new record of worker 3 on the main window's day and shift, through the dialog.

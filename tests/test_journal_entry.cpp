@@ -5,6 +5,7 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include "journal/TForm11.h"
 #include "journal/rules/EntryRules.h"
 #include <QApplication>
@@ -23,14 +24,6 @@ const QString kDuplicate = QStringLiteral("Позиция с такими пар
 
 QLineEdit* edit(TestApp& t, const char* name) { return t.find<QLineEdit>("TForm11", name); }
 TForm11* dialog(TestApp& t) { return t.app->form<TForm11>(); }
-
-// The main window on a day and shift, as the user picks them.
-void workOn(TestApp& t, const QDate& day, int shift)
-{
-    t.find<QDateEdit>("TForm1", "DateT")->setDate(day);
-    t.app->Form1()->DateTChange();
-    t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift))->click();
-}
 
 // The operations window's hand-over of an operation of the list.
 void takeOperation(TestApp& t, int operId)

@@ -5,6 +5,7 @@
 #include "TForm.h"
 #include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,13 +17,7 @@ const QString kFieldsMissing = QStringLiteral("Все поля должны бы
 const QString kDuplicate = QStringLiteral("Такая операция уже заведена!");
 const QString kTooLong = QStringLiteral("Название вида операции не более 128 символов!");
 
-QStringList kinds(Query* q)
-{
-    QStringList out;
-    for (int i = 0; i < q->recordCount(); ++i)
-        out << q->valueAt(i, q->fieldIndex("vid")).toString().trimmed();
-    return out;
-}
+QStringList kinds(Query* q) { return trimmedTexts(q, "vid"); }
 
 // The kinds in the table besides the two reserved ones, in the order they were added.
 QStringList storedKinds(TestApp& t)
@@ -32,39 +27,8 @@ QStringList storedKinds(TestApp& t)
         .split('|');
 }
 
-// Types text key by key; letters beyond ASCII arrive as the text of an unnamed key.
-void type(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-QLineEdit* edit(TestApp& t, const QString& window, const QString& name) { return t.find<QLineEdit>(window, name); }
-
-// Sets the window up as the operation dialog's "..." does, shows it, and undoes it after.
-void pickKind(TestApp& t, const ScriptedSeam::Step& step)
-{
-    auto* f8 = qobject_cast<QDialog*>(t.app->window("TForm8"));
-    auto* choose = t.find<QPushButton>("TForm8", "Button2");
-    auto* search = edit(t, "TForm8", "Edit1");
-    f8->setProperty("Tag", 1);
-    t.dm().Vid_oper->open();
-    choose->setText("Выбрать");
-    setDefaultButton(choose, true);
-    t.find<QPushButton>("TForm8", "Button1")->hide();
-    t.find<QPushButton>("TForm8", "Button3")->hide();
-    search->show();
-    search->clear();
-    t.seam.onModal("TForm8", step);
-    t.app->seam().showModal(f8);
-    setDefaultButton(choose, false);
-    search->hide();
-    t.dm().Vid_oper->close();
-}
+// The list as the operation dialog's "..." shows it.
+void pickKind(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm8", t.dm().Vid_oper, step); }
 
 // Opens the list from the menu and the kind dialog from one of its buttons; the dialog
 // gets the name typed and "Записать". Returns whether the dialog stayed open.

@@ -5,6 +5,7 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -13,13 +14,7 @@
 #include <QTest>
 
 namespace {
-QStringList names(Query* q)
-{
-    QStringList out;
-    for (int i = 0; i < q->recordCount(); ++i)
-        out << q->valueAt(i, q->fieldIndex("fio")).toString();
-    return out;
-}
+QStringList names(Query* q) { return columnTexts(q, "fio"); }
 QString okOf(TestApp& t, int id) { return t.scalar(QString("select ok from accounts_dep.smena where id=%1").arg(id)).toString(); }
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include "refbooks/TForm10.h"
 #include "refbooks/TForm22.h"
 #include "refbooks/TForm4.h"
@@ -21,24 +22,10 @@ namespace {
 const QString kDuplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
 const QString kMissing = QStringLiteral("Все поля должны быть заполнены!");
 
-// Opens the operations window from the menu and runs the step in it.
-void openOperations(TestApp& t, const ScriptedSeam::Step& step)
-{
-    t.seam.onModal("TForm4", step);
-    t.app->Form1()->N4Click();
-    QVERIFY(t.seam.nothingPending());
-}
-
-QLineEdit* edit(TestApp& t, const char* window, const char* name) { return t.find<QLineEdit>(window, name); }
+void openOperations(TestApp& t, const ScriptedSeam::Step& step) { openFromMenu(t, "TForm4", &TForm1::N4Click, step); }
 
 // The marks of the rows the list shows, in order.
-QStringList shownMarks(Query* q)
-{
-    QStringList out;
-    for (int r = 0; r < q->recordCount(); ++r)
-        out << Query::toText(q->valueAt(r, q->fieldIndex("marka"))).trimmed();
-    return out;
-}
+QStringList shownMarks(Query* q) { return trimmedTexts(q, "marka"); }
 
 // Fills the operation dialog as its pickers would.
 void fillDialog(TestApp& t, const QString& mark, int item, const QString& kind, int kindId, int naimen)

@@ -7,6 +7,7 @@
 #include "TForm1.h"
 #include "SqlText.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include "refbooks/rules/ProductsSql.h"
 #include <QAbstractItemModelTester>
 #include <QClipboard>
@@ -27,26 +28,8 @@ const QString kWithJournal =
     QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и ранее, они будут удалены. Удалить изделие? ");
 const QString kProduct = QStringLiteral("Удалить изделие? ");
 
-QStringList marks(Query* q)
-{
-    QStringList out;
-    for (int i = 0; i < q->recordCount(); ++i)
-        out << q->valueAt(i, q->fieldIndex("marka")).toString();
-    return out;
-}
+QStringList marks(Query* q) { return columnTexts(q, "marka"); }
 
-// Types text key by key; letters beyond ASCII arrive as the text of an unnamed key.
-void type(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-QLineEdit* edit(TestApp& t, const QString& window, const QString& name) { return t.find<QLineEdit>(window, name); }
 QComboBox* groups(TestApp& t) { return t.find<QComboBox>("TForm7", "cb_item"); }
 
 // A product row as "mark|massa|group|description|unit", or empty when there is none.
@@ -58,32 +41,21 @@ QString row(TestApp& t, const QString& mark)
 }
 int count(TestApp& t, const QString& sql) { return t.scalar(sql).toInt(); }
 
-// Sets the list up as the operation dialog's product "..." does, shows it, undoes it after.
-void pickProduct(TestApp& t, const ScriptedSeam::Step& step)
-{
-    auto* f3 = qobject_cast<QDialog*>(t.app->window("TForm3"));
-    auto* choose = t.find<QPushButton>("TForm3", "Button2");
-    auto* search = edit(t, "TForm3", "Edit1");
-    f3->setProperty("Tag", 1);
-    t.dm().Izdel->open();
-    choose->setText("Выбрать");
-    setDefaultButton(choose, true);
-    t.find<QPushButton>("TForm3", "Button1")->hide();
-    t.find<QPushButton>("TForm3", "Button3")->hide();
-    search->show();
-    search->clear();
-    t.seam.onModal("TForm3", step);
-    t.app->seam().showModal(f3);
-    setDefaultButton(choose, false);
-    search->hide();
-    t.dm().Izdel->close();
-}
+// The list as the operation dialog's product "..." shows it.
+void pickProduct(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm3", t.dm().Izdel, step); }
 
 // The list from the menu with a step inside it.
-void products(TestApp& t, const ScriptedSeam::Step& step)
+void products(TestApp& t, const ScriptedSeam::Step& step) { openFromMenu(t, "TForm3", &TForm1::N3Click, step); }
+
+// Deletes a product through the list from the menu, answering its questions in turn.
+void deleteFromList(TestApp& t, int id, const QList<bool>& answers)
 {
-    t.seam.onModal("TForm3", step);
-    t.app->Form1()->N3Click();
+    products(t, [&](QDialog*) {
+        QVERIFY(t.dm().Izdel->locate("id", id));
+        for (const bool yes : answers)
+            t.seam.answer(yes);
+        t.invoke("TForm3", "Button3Click");
+    });
 }
 
 struct Typed {
@@ -464,12 +436,7 @@ private slots:
                " values (1, 102, 202, 5, 0, '2025-04-01', 1, 3, 0, 3, 'no')");
         t.exec("update accounts_dep.h_tabel set d1=7 where w_id=1 and month=4 and year=2025 and smena=1");
         t.login();
-        products(t, [&](QDialog*) {
-            QVERIFY(t.dm().Izdel->locate("id", 100));
-            t.seam.answer(false);
-            t.seam.answer(true);
-            t.invoke("TForm3", "Button3Click");
-        });
+        deleteFromList(t, 100, {false, true});
         QCOMPARE(count(t, "select count(*) from accounts_dep.smena where i_id=100"), 0);
         QCOMPARE(count(t, "select d1 from accounts_dep.h_tabel where w_id=1 and month=4 and year=2025 and smena=1"), 3);
         QCOMPARE(count(t, "select d31 from accounts_dep.h_tabel where w_id=1 and month=3 and year=2025 and smena=1"), 0);
@@ -482,11 +449,7 @@ private slots:
         t.exec("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, s_description, id_msm_bs, massa, id_class_item)"
                " values (103, 'Н-1', '', 6, 1, 10)");
         t.login();
-        products(t, [&](QDialog*) {
-            QVERIFY(t.dm().Izdel->locate("id", 103));
-            t.seam.answer(true);
-            t.invoke("TForm3", "Button3Click");
-        });
+        deleteFromList(t, 103, {true});
         QCOMPARE(t.seam.texts(), QStringList{kProduct});
         QCOMPARE(count(t, "select count(*) from cmn_gds_and_srv.gds_and_srv where id=103"), 0);
     }
@@ -512,12 +475,7 @@ private slots:
                " values (1, 101, 203, 1, 0, '" + record.toString(Qt::ISODate) + "', 1, 1, 0, 1, 'no')");
         t.login();
         t.seam.todayValue = today;
-        products(t, [&](QDialog*) {
-            QVERIFY(t.dm().Izdel->locate("id", 101));
-            t.seam.answer(false);
-            t.seam.answer(false);
-            t.invoke("TForm3", "Button3Click");
-        });
+        deleteFromList(t, 101, {false, false});
         QCOMPARE(t.seam.texts(), (QStringList{kPrices, question}));
     }
 
@@ -528,12 +486,7 @@ private slots:
                " begin raise exception 'blocked'; end $$");
         t.exec("create trigger block before delete on cmn_gds_and_srv.gds_and_srv for each row execute function block_delete()");
         t.login();
-        products(t, [&](QDialog*) {
-            QVERIFY(t.dm().Izdel->locate("id", 100));
-            t.seam.answer(false);
-            t.seam.answer(true);
-            t.invoke("TForm3", "Button3Click");
-        });
+        deleteFromList(t, 100, {false, true});
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(t.seam.last()->text.contains("blocked"));
         // The journal records stay with the product they belong to.

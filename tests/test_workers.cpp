@@ -5,6 +5,7 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
 #include "refbooks/TForm2.h"
 #include "refbooks/TForm5.h"
 #include <QAbstractItemModelTester>
@@ -15,24 +16,11 @@
 #include <QTest>
 
 namespace {
-// Opens the workers list from the menu and runs the step in it.
-void openWorkers(TestApp& t, const ScriptedSeam::Step& step)
-{
-    t.seam.onModal("TForm5", step);
-    t.app->Form1()->N1Click();
-    QVERIFY(t.seam.nothingPending());
-}
+void openWorkers(TestApp& t, const ScriptedSeam::Step& step) { openFromMenu(t, "TForm5", &TForm1::N1Click, step); }
 
-QLineEdit* edit(TestApp& t, const char* window, const char* name) { return t.find<QLineEdit>(window, name); }
 QComboBox* list(TestApp& t, const char* name) { return t.find<QComboBox>("TForm2", name); }
 
-QStringList shownNames(Query* q)
-{
-    QStringList out;
-    for (int r = 0; r < q->recordCount(); ++r)
-        out << Query::toText(q->valueAt(r, q->fieldIndex("fio")));
-    return out;
-}
+QStringList shownNames(Query* q) { return columnTexts(q, "fio"); }
 
 void addLists(TestApp& t)
 {

@@ -1,0 +1,76 @@
+#include "WindowDriver.h"
+#include "Query.h"
+#include "TForm.h"
+#include "TForm1.h"
+#include "TestDb.h"
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+QLineEdit* edit(TestApp& t, const QString& window, const QString& name)
+{
+    return t.find<QLineEdit>(window, name);
+}
+
+void type(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(w, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+QStringList columnTexts(Query* q, const QString& field)
+{
+    QStringList out;
+    const int column = q->fieldIndex(field);
+    for (int i = 0; i < q->recordCount(); ++i)
+        out << Query::toText(q->valueAt(i, column));
+    return out;
+}
+
+QStringList trimmedTexts(Query* q, const QString& field)
+{
+    QStringList out = columnTexts(q, field);
+    for (QString& s : out)
+        s = s.trimmed();
+    return out;
+}
+
+void workOn(TestApp& t, const QDate& day, int shift)
+{
+    t.find<QDateEdit>("TForm1", "DateT")->setDate(day);
+    t.app->Form1()->DateTChange();
+    t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift))->click();
+}
+
+void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), const ScriptedSeam::Step& step)
+{
+    t.seam.onModal(window, step);
+    (t.app->Form1()->*item)();
+    QVERIFY(t.seam.nothingPending());
+}
+
+void pickFrom(TestApp& t, const QString& window, Query* list, const ScriptedSeam::Step& step)
+{
+    auto* w = qobject_cast<QDialog*>(t.app->window(window));
+    auto* choose = t.find<QPushButton>(window, "Button2");
+    auto* search = edit(t, window, "Edit1");
+    w->setProperty("Tag", 1);
+    list->open();
+    choose->setText("Выбрать");
+    setDefaultButton(choose, true);
+    t.find<QPushButton>(window, "Button1")->hide();
+    t.find<QPushButton>(window, "Button3")->hide();
+    search->show();
+    search->clear();
+    t.seam.onModal(window, step);
+    t.app->seam().showModal(w);
+    setDefaultButton(choose, false);
+    search->hide();
+    list->close();
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include "ScriptedSeam.h"
+#include <QString>
+#include <QStringList>
+
+class QDate;
+class QLineEdit;
+class QWidget;
+class Query;
+class TForm1;
+struct TestApp;
+
+// Working the windows as a user does, for the tests of several windows.
+
+// A line edit of a window, by its object name.
+QLineEdit* edit(TestApp& t, const QString& window, const QString& name);
+
+// Types text key by key; letters beyond ASCII arrive as the text of an unnamed key.
+void type(QWidget* w, const QString& text);
+
+// A field of every row of the query, as text (Query::toText), in the query's order.
+QStringList columnTexts(Query* q, const QString& field);
+// The same with the padding of fixed-width columns trimmed.
+QStringList trimmedTexts(Query* q, const QString& field);
+
+// The main window on a day and shift, as the user picks them.
+void workOn(TestApp& t, const QDate& day, int shift);
+
+// Opens a window from an item of the main window's menu and runs the step in it; fails
+// the test when a modal showing or answer the step expected did not come.
+void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), const ScriptedSeam::Step& step);
+
+// Sets a list window up as a dialog's "..." does (picker mode, "Выбрать" the default
+// button, add and delete hidden, the search box shown and empty, its query open), shows
+// it with the step, and undoes the set-up after.
+void pickFrom(TestApp& t, const QString& window, Query* list, const ScriptedSeam::Step& step);
