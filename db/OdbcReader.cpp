@@ -6,6 +6,7 @@
 #include <sqlext.h>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace OdbcReader {
@@ -32,7 +33,7 @@ struct Column {
     Kind kind;
     SQLSMALLINT cType;
     SQLLEN width; // bytes per row in the buffer
-    std::vector<char> buffer;
+    std::unique_ptr<char[]> buffer; // left uninitialised: the driver writes what is read
     std::vector<SQLLEN> indicator;
 };
 
@@ -61,7 +62,7 @@ QVariant valueOf(const Column& c, SQLULEN row)
                         : c.kind == Kind::Date   ? QMetaType::fromType<QDate>()
                         : c.kind == Kind::Timestamp ? QMetaType::fromType<QDateTime>()
                                                     : QMetaType::fromType<QString>());
-    const char* p = c.buffer.data() + row * c.width;
+    const char* p = c.buffer.get() + row * c.width;
     switch (c.kind) {
     case Kind::Integer: {
         SQLBIGINT v;
@@ -157,9 +158,9 @@ Result readAll(void* dbc, const QString& statement)
     check(SQLSetStmtAttr(s.h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), s, statement);
     for (SQLSMALLINT i = 0; i < n; ++i) {
         Column& c = cols[i];
-        c.buffer.resize(size_t(c.width) * rowset);
+        c.buffer.reset(new char[size_t(c.width) * rowset]);
         c.indicator.resize(rowset);
-        check(SQLBindCol(s.h, i + 1, c.cType, c.buffer.data(), c.width, c.indicator.data()), s, statement);
+        check(SQLBindCol(s.h, i + 1, c.cType, c.buffer.get(), c.width, c.indicator.data()), s, statement);
     }
     for (;;) {
         const SQLRETURN r = SQLFetch(s.h);
