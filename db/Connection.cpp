@@ -1,5 +1,6 @@
 #include "Connection.h"
 #include "DbError.h"
+#include "SqlText.h"
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -44,6 +45,8 @@ void Connection::open()
         throw DbError(errorText(db.lastError()));
     broken_ = false;
     inTransaction_ = false;
+    prepared_.clear();
+    unpreparable_.clear();
     setUpSession();
 }
 
@@ -105,6 +108,36 @@ OdbcReader::Result Connection::select(const QString& statement)
             checkAlive();
         throw;
     }
+}
+
+OdbcReader::Result Connection::select(const QString& statement, const QHash<QString, QVariant>& params)
+{
+    QStringList names;
+    const QString body = SqlText::placeholders(statement, params, names);
+    if (names.isEmpty() || inTransaction_)
+        return select(SqlText::bind(statement, params));
+    ensureOpen();
+    if (unpreparable_.contains(body))
+        return select(SqlText::bind(statement, params));
+    auto it = prepared_.constFind(body);
+    if (it == prepared_.constEnd()) {
+        const QString name = QStringLiteral("pw_q%1").arg(prepared_.size() + 1);
+        QString text = body.trimmed();
+        if (text.endsWith(QLatin1Char(';')))
+            text.chop(1);
+        try {
+            execute(QStringLiteral("PREPARE %1 AS %2").arg(name, text));
+        } catch (const DbError&) {
+            // Parameters whose type the server cannot tell, and the like: run it plainly.
+            unpreparable_.insert(body);
+            return select(SqlText::bind(statement, params));
+        }
+        it = prepared_.insert(body, name);
+    }
+    QStringList values;
+    for (const QString& n : names)
+        values << SqlText::literal(params.value(n));
+    return select(QStringLiteral("EXECUTE %1(%2)").arg(*it, values.join(QStringLiteral(", "))));
 }
 
 void Connection::execute(const QString& statement)

@@ -1,6 +1,9 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QHash>
+#include <QSet>
 #include <QString>
+#include <QVariant>
 #include "OdbcReader.h"
 
 class QSqlQuery;
@@ -25,6 +28,10 @@ public:
     void exec(QSqlQuery& query, const QString& statement);
     // Runs a statement and reads its whole result.
     OdbcReader::Result select(const QString& statement);
+    // The same for a statement with :name parameters. Outside a transaction it runs as a
+    // prepared statement of the session, so that reopening it (a new day, a refresh) is not
+    // planned again; a text the server cannot prepare runs with its values as literals.
+    OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
     // Runs a statement whose results nobody needs.
     void execute(const QString& statement);
 
@@ -42,6 +49,8 @@ private:
 
     QString name_;
     QString connectionString_;
+    QHash<QString, QString> prepared_; // statement with $n → its name in the session
+    QSet<QString> unpreparable_;
     bool broken_ = false;
     bool inTransaction_ = false;
 };

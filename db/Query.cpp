@@ -25,7 +25,7 @@ void Query::open()
 {
     if (open_)
         return;
-    OdbcReader::Result r = connection().select(boundSql());
+    OdbcReader::Result r = connection().select(sql(), params());
     fields_ = std::move(r.fields);
     numeric_ = std::move(r.numeric);
     index_.clear();

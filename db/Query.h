@@ -22,6 +22,7 @@ public:
     void setParam(const QString& name, const QVariant& value) { params_[name.toLower()] = value; }
     QVariant param(const QString& name) const { return params_.value(name.toLower()); }
     QString boundSql() const;
+    const QHash<QString, QVariant>& params() const { return params_; }
     Connection& connection() const { return c_; }
 
 private:

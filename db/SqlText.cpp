@@ -1,6 +1,7 @@
 #include "SqlText.h"
 #include <QDateTime>
 #include <QLocale>
+#include <functional>
 
 namespace SqlText {
 
@@ -51,10 +52,11 @@ QString literal(const QVariant& value)
 
 static bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
-QString bind(const QString& text, const QHash<QString, QVariant>& params)
+// Walks the text and replaces each :name that has a value; literals, quoted identifiers
+// and :: casts are left as they are.
+static QString substitute(const QString& text, const QHash<QString, QVariant>& params,
+                          const std::function<QString(const QString& name, const QVariant& value)>& replace)
 {
-    if (params.isEmpty())
-        return text;
     QString out;
     out.reserve(text.size() + 32);
     const int n = text.size();
@@ -80,7 +82,7 @@ QString bind(const QString& text, const QHash<QString, QVariant>& params)
                 ++j;
             const QString name = text.mid(i + 1, j - i - 1).toLower();
             auto it = params.constFind(name);
-            out += it == params.constEnd() ? text.mid(i, j - i) : literal(*it);
+            out += it == params.constEnd() ? text.mid(i, j - i) : replace(name, *it);
             i = j;
         } else {
             out += c;
@@ -88,6 +90,26 @@ QString bind(const QString& text, const QHash<QString, QVariant>& params)
         }
     }
     return out;
+}
+
+QString bind(const QString& text, const QHash<QString, QVariant>& params)
+{
+    if (params.isEmpty())
+        return text;
+    return substitute(text, params, [](const QString&, const QVariant& v) { return literal(v); });
+}
+
+QString placeholders(const QString& text, const QHash<QString, QVariant>& params, QStringList& names)
+{
+    names.clear();
+    return substitute(text, params, [&names](const QString& name, const QVariant&) {
+        int at = names.indexOf(name);
+        if (at < 0) {
+            names << name;
+            at = names.size() - 1;
+        }
+        return QStringLiteral("$%1").arg(at + 1);
+    });
 }
 
 } // namespace SqlText

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // Building statement text from values without letting the values change the statement.
@@ -18,4 +19,7 @@ QString dmy(const QDate& date);
 QString literal(const QVariant& value);
 // Replaces :name parameters outside literals, identifiers in double quotes and :: casts.
 QString bind(const QString& text, const QHash<QString, QVariant>& params);
+// The same text with $1, $2 … in place of the parameters that have values, for a prepared
+// statement; names receives the parameter of each number in order.
+QString placeholders(const QString& text, const QHash<QString, QVariant>& params, QStringList& names);
 }

@@ -5,6 +5,7 @@
 #include "Query.h"
 #include "SqlText.h"
 #include "TestDb.h"
+#include "rules/DataModuleSql.h"
 #include <QTest>
 
 class TestDataLayer : public QObject {
@@ -88,6 +89,37 @@ private slots:
         q.setParam("fio", QStringLiteral("x' or '1'='1"));
         q.open();
         QCOMPARE(q.asInteger("cnt"), 0);
+    }
+
+    void preparedStatementsGiveTheRowsOfThePlainText()
+    {
+        // Reopened often enough for the server to switch to its generic plan.
+        for (int shift = 1; shift <= 4; ++shift) {
+            Query q(*c, "q");
+            q.setSql(DataModuleSql::smena(shift));
+            q.setParam("data", QDate(2025, 4, 1));
+            q.setParam("ok", QStringLiteral("ta"));
+            const OdbcReader::Result plain = c->select(q.boundSql());
+            for (int round = 0; round < 7; ++round) {
+                q.reopen();
+                QCOMPARE(q.recordCount(), int(plain.rows.size()));
+                for (int r = 0; r < q.recordCount(); ++r)
+                    for (int f = 0; f < plain.fields.size(); ++f)
+                        QCOMPARE(Query::toText(q.valueAt(r, f)), Query::toText(plain.rows[r][f]));
+            }
+        }
+    }
+
+    void textTheServerCannotPrepareRunsPlainly()
+    {
+        Query q(*c, "q");
+        q.setSql("select 7 as v where :x is null");
+        q.setParam("x", QVariant());
+        q.open();
+        QCOMPARE(q.asInteger("v"), 7);
+        q.setParam("x", 1);
+        q.reopen();
+        QVERIFY(q.isEmpty());
     }
 
     void errorsCarryTheDatabaseMessage()
