@@ -9,7 +9,7 @@ extern const char* const pwBuildTime;
 int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
-    qapp.loadTranslations();
+    PwApplication::loadTranslations(&qapp);
     DesktopSeam seam(Shell::buildStamp(pwBuildDate, pwBuildTime));
     qapp.setSeam(&seam);
     App app(seam, qapp.arguments().mid(1));

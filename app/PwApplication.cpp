@@ -21,11 +21,11 @@ bool PwApplication::notify(QObject* receiver, QEvent* event)
 
 void PwApplication::useRussianLocale() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
-void PwApplication::loadTranslations()
+void PwApplication::loadTranslations(QCoreApplication* app)
 {
     useRussianLocale();
-    auto* qt = new QTranslator(this);
+    auto* qt = new QTranslator(app);
     if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(qt);
+        QCoreApplication::installTranslator(qt);
 }

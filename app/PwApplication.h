@@ -11,7 +11,7 @@ public:
     void setSeam(Seam* seam) { seam_ = seam; }
     bool notify(QObject* receiver, QEvent* event) override;
     // Russian texts for the standard buttons ("Да", "Нет"), and Russian number formats.
-    void loadTranslations();
+    static void loadTranslations(QCoreApplication* app);
     static void useRussianLocale();
 
 private:

@@ -1,5 +1,6 @@
 // Start-up and login: connection string, build stamp and version check, login codes,
 // and the controls each role switches off.
+#include "PwApplication.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TForm23.h"
@@ -8,6 +9,8 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -250,6 +253,14 @@ private slots:
         TestApp t;
         t.app->Form23()->Button2Click();
         QCOMPARE(t.seam.quitRequests, 1);
+    }
+
+    void standardButtonsSpeakRussian()
+    {
+        PwApplication::loadTranslations(qApp);
+        QMessageBox box(QMessageBox::Question, "Удаление", "?", QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Да"));
+        QCOMPARE(box.button(QMessageBox::No)->text().remove('&'), QStringLiteral("Нет"));
     }
 
     void unreachableDatabase()
