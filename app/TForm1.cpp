@@ -2,6 +2,7 @@
 #include "App.h"
 #include "DbError.h"
 #include "DbGrid.h"
+#include "ListModes.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -282,15 +283,8 @@ void TForm1::openRefBook(const QString& window, Query* query)
     auto* w = qobject_cast<QDialog*>(app.window(window));
     if (!w)
         return;
-    w->setProperty("Tag", 0);
+    ListModes::toManagement(w);
     query->open();
-    if (auto* b2 = w->findChild<QPushButton*>(QStringLiteral("Button2"))) {
-        setDefaultButton(b2, false);
-        b2->setText(QStringLiteral("Изменить"));
-    }
-    for (const char* name : {"Button1", "Button3"})
-        if (auto* b = w->findChild<QPushButton*>(QString::fromLatin1(name)))
-            b->setVisible(true);
     showModal(w);
     query->close();
 }

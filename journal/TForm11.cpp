@@ -1,6 +1,7 @@
 #include "TForm11.h"
 #include "App.h"
 #include "Seam.h"
+#include "ListModes.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -12,28 +13,6 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
-namespace {
-template <class T> T* child(QWidget* w, const char* name) { return w->findChild<T*>(QString::fromLatin1(name)); }
-
-// Selection mode of a reference window: "Выбрать" as the default, no adding or
-// deleting, the search box shown and empty.
-void toSelectionMode(QWidget* w)
-{
-    w->setProperty("Tag", 1);
-    if (auto* b2 = child<QPushButton>(w, "Button2")) {
-        b2->setText(QStringLiteral("Выбрать"));
-        setDefaultButton(b2, true);
-        b2->setVisible(true);
-    }
-    for (const char* name : {"Button1", "Button3"})
-        if (auto* b = child<QPushButton>(w, name))
-            b->setVisible(false);
-    if (auto* search = child<QLineEdit>(w, "Edit1")) {
-        search->setVisible(true);
-        search->clear();
-    }
-}
-} // namespace
 
 TForm11::TForm11(App& a) : TForm(a), ui(std::make_unique<Ui::TForm11>())
 {
@@ -120,7 +99,7 @@ void TForm11::Button3Click()
     auto* f5 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm5")));
     if (!f5)
         return;
-    toSelectionMode(f5);
+    ListModes::toSelection(f5);
     dm().Workers->open();
     showModal(f5);
     dm().Workers->close();
@@ -133,17 +112,14 @@ void TForm11::Button4Click()
         return;
     Query* oper = dm().Oper;
     // The search box is emptied before positioning: emptying it shows the whole list again.
-    toSelectionMode(f4);
+    ListModes::toSelection(f4);
     oper->open();
     if (Tag == 2 && app.Form1()->cur_query)
         oper->locate(QStringLiteral("id"), app.Form1()->cur_query->asInteger(QStringLiteral("o_id")));
     else
         oper->first();
     showModal(f4);
-    if (auto* b2 = child<QPushButton>(f4, "Button2"))
-        setDefaultButton(b2, false);
-    if (auto* search = child<QLineEdit>(f4, "Edit1"))
-        search->setVisible(false);
+    ListModes::afterSelection(f4);
     oper->setFiltered(false);
     setColourEnabled(EntryRules::isPainting(ui->Edit2->text()));
     Edit6Exit();

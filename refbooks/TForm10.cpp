@@ -1,5 +1,6 @@
 #include "TForm10.h"
 #include "App.h"
+#include "ListModes.h"
 #include "TDataModule6.h"
 #include "Transaction.h"
 #include "rules/OperSql.h"
@@ -65,21 +66,10 @@ void TForm10::pick(const QString& window, Query* list)
     auto* w = qobject_cast<QDialog*>(app.window(window));
     if (!w)
         return;
-    auto* choose = w->findChild<QPushButton*>(QStringLiteral("Button2"));
-    auto* search = w->findChild<QLineEdit*>(QStringLiteral("Edit1"));
-    w->setProperty("Tag", 1);
-    choose->setText(QStringLiteral("Выбрать"));
-    choose->setVisible(true);
-    setDefaultButton(choose, true);
-    for (const char* name : {"Button1", "Button3"})
-        if (auto* b = w->findChild<QPushButton*>(QString::fromLatin1(name)))
-            b->setVisible(false);
-    search->setVisible(true);
-    search->clear();
+    ListModes::toSelection(w);
     list->open();
     showModal(w);
-    setDefaultButton(choose, false);
-    search->setVisible(false);
+    ListModes::afterSelection(w);
     list->close();
 }
 
