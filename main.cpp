@@ -1,7 +1,6 @@
 #include "App.h"
 #include "PwApplication.h"
 #include "Seam.h"
-#include "TForm23.h"
 
 extern const char* const pwBuildDate;
 extern const char* const pwBuildTime;
@@ -13,8 +12,5 @@ int main(int argc, char** argv)
     DesktopSeam seam(Shell::buildStamp(pwBuildDate, pwBuildTime));
     qapp.setSeam(&seam);
     App app(seam, qapp.arguments().mid(1));
-    if (!app.start())
-        return 1;
-    seam.showMain(app.Form23());
-    return qapp.exec();
+    return app.exec();
 }

@@ -4,7 +4,9 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TForm23.h"
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QTimer>
 
 App::App(Seam& seam, const QStringList& args) : seam_(seam), args_(args) {}
 
@@ -39,6 +41,15 @@ bool App::start()
         return false;
     }
     return true;
+}
+
+int App::exec()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (start())
+            seam_.showMain(form23_);
+    });
+    return QCoreApplication::exec();
 }
 
 void App::createLogin()

@@ -29,9 +29,20 @@ public:
     TForm1* Form1() const { return form1_; }
     TForm23* Form23() const { return form23_; }
 
-    // A window by its class name ("TForm11"); nullptr when there is none.
+    // Starts the program inside the application's event loop and runs the loop, so that
+    // an end requested at any moment, even before the login shows, ends the program.
+    int exec();
+
+    // The window of a class; windows reach each other through this, by type.
+    template <class T> T* form() const
+    {
+        for (const QString& name : order_)
+            if (T* w = qobject_cast<T*>(windows_.value(name)))
+                return w;
+        return nullptr;
+    }
+    // A window by its class name ("TForm11"), for tests; nullptr when there is none.
     QWidget* window(const QString& className) const { return windows_.value(className); }
-    template <class T> T* form() const { return qobject_cast<T*>(window(QString::fromLatin1(T::staticMetaObject.className()))); }
     QStringList windowNames() const { return order_; }
 
     void addWindow(QWidget* w);

@@ -74,4 +74,6 @@ void DesktopSeam::dbError(const QString& message)
     box.exec();
 }
 
-void DesktopSeam::requestQuit() { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }
+// Ends every event loop running, a message box's included, and lets no new one start:
+// the program runs inside the application's loop from its first step (App::exec).
+void DesktopSeam::requestQuit() { QCoreApplication::exit(0); }

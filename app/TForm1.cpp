@@ -2,7 +2,11 @@
 #include "App.h"
 #include "DbError.h"
 #include "DbGrid.h"
-#include "ListModes.h"
+#include "refbooks/TForm3.h"
+#include "refbooks/TForm4.h"
+#include "refbooks/TForm5.h"
+#include "refbooks/TForm8.h"
+#include "reports/TForm18.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -106,6 +110,8 @@ void TForm1::buildMenu()
     for (const Menu& m : kMenus) {
         QMenu* menu = MainMenu->addMenu(QString::fromUtf8(m.title));
         menu->setObjectName(QString::fromLatin1(m.name));
+        if (qstrcmp(m.name, "N11") == 0)
+            N11 = menu;
         for (const MenuItem& item : m.items) {
             QAction* a = menu->addAction(QString::fromUtf8(item.title));
             a->setObjectName(QString::fromLatin1(item.name));
@@ -132,10 +138,11 @@ void TForm1::wire()
     connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(ui->RadioButton1, &QRadioButton::clicked, this, &TForm1::RadioButton1Click);
-    connect(ui->RadioButton2, &QRadioButton::clicked, this, &TForm1::RadioButton2Click);
-    connect(ui->RadioButton3, &QRadioButton::clicked, this, &TForm1::RadioButton3Click);
-    connect(ui->RadioButton4, &QRadioButton::clicked, this, &TForm1::RadioButton4Click);
+    // The checked state decides, however it came about (a click, a key, a screen reader).
+    connect(ui->RadioButton1, &QRadioButton::toggled, this, &TForm1::RadioButton1Click);
+    connect(ui->RadioButton2, &QRadioButton::toggled, this, &TForm1::RadioButton2Click);
+    connect(ui->RadioButton3, &QRadioButton::toggled, this, &TForm1::RadioButton3Click);
+    connect(ui->RadioButton4, &QRadioButton::toggled, this, &TForm1::RadioButton4Click);
     connect(ui->CBox1, &QCheckBox::toggled, this, &TForm1::CBox1Click);
     connect(ui->DBGrid2, &QTableView::doubleClicked, this, &TForm1::DBGrid2DblClick);
     // The working day changes when the calendar closes on a day, or on Enter in the field.
@@ -180,14 +187,20 @@ Query* TForm1::currentQuery()
     return cur_query;
 }
 
+QDate TForm1::workingDay() const { return ui->DateT->date(); }
+bool TForm1::dayOff() const { return ui->CBox1->isChecked(); }
+void TForm1::setTimesheetMenuEnabled(bool on) { N11->menuAction()->setEnabled(on); }
+
 void TForm1::openJournal(const QDate& day)
 {
-    for (Query* q : dm().smenaQueries())
-        q->close();
+    // Every query gets its day before any of them runs: one that fails must not leave
+    // the others without it, or no refresh could show them again.
     for (Query* q : dm().smenaQueries()) {
+        q->close();
         q->setParam(QStringLiteral("data"), day);
-        q->open();
     }
+    for (Query* q : dm().smenaQueries())
+        q->open();
 }
 
 void TForm1::FormActivate()
@@ -196,10 +209,8 @@ void TForm1::FormActivate()
     ui->DateT->setDate(today);
     if (JournalRules::isWeekend(today))
         ui->CBox1->setChecked(true);
-    for (Query* q : dm().smenaQueries()) {
-        q->close();
+    for (Query* q : dm().smenaQueries())
         q->setFiltered(false);
-    }
     openJournal(today);
 }
 
@@ -264,13 +275,8 @@ void TForm1::Button3Click() { JournalActions::deleteRecord(app); }
 void TForm1::Button4Click() { close(); }
 void TForm1::N5Click() { close(); }
 
-void TForm1::Button5Click()
-{
-    if (QWidget* f25 = app.window(QStringLiteral("TForm25"))) {
-        QMetaObject::invokeMethod(f25, "setJournalDate", Q_ARG(QDate, ui->DateT->date()));
-        showModal(static_cast<QDialog*>(f25));
-    }
-}
+// The household works journal comes with its own work; until then the button does nothing.
+void TForm1::Button5Click() {}
 
 void TForm1::Timer1Timer()
 {
@@ -278,26 +284,10 @@ void TForm1::Timer1Timer()
         app.Form23()->CheckVersion();
 }
 
-void TForm1::openRefBook(const QString& window, Query* query)
-{
-    auto* w = qobject_cast<QDialog*>(app.window(window));
-    if (!w)
-        return;
-    ListModes::toManagement(w);
-    query->open();
-    showModal(w);
-    query->close();
-}
-
-void TForm1::N1Click() { openRefBook(QStringLiteral("TForm5"), dm().Workers); }
-void TForm1::N3Click() { openRefBook(QStringLiteral("TForm3"), dm().Izdel); }
-void TForm1::N4Click() { openRefBook(QStringLiteral("TForm4"), dm().Oper); }
-
-void TForm1::N6Click()
-{
-    dm().Vid_oper->setFiltered(false);
-    openRefBook(QStringLiteral("TForm8"), dm().Vid_oper);
-}
+void TForm1::N1Click() { app.form<TForm5>()->openAsEditor(); }
+void TForm1::N3Click() { app.form<TForm3>()->openAsEditor(); }
+void TForm1::N4Click() { app.form<TForm4>()->openAsEditor(); }
+void TForm1::N6Click() { app.form<TForm8>()->openAsEditor(); }
 
 // The timesheet windows come with their own work; until then these items do nothing.
 void TForm1::N9Click() {}
@@ -308,11 +298,8 @@ void TForm1::N17Click() {}
 
 void TForm1::N10Click()
 {
-    auto* f18 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm18")));
-    if (!f18)
-        return;
+    auto* f18 = app.form<TForm18>();
     const QDate today = seam().today();
-    QMetaObject::invokeMethod(f18, "setPeriod", Q_ARG(QDate, JournalRules::previousMonthStart(today)),
-                              Q_ARG(QDate, JournalRules::monthStart(today)));
+    f18->setPeriod(JournalRules::previousMonthStart(today), JournalRules::monthStart(today));
     showModal(f18);
 }

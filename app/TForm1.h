@@ -5,6 +5,7 @@
 namespace Ui { class TForm1; }
 class Query;
 class QueryModel;
+class QMenu;
 class QMenuBar;
 class QTimer;
 
@@ -28,12 +29,18 @@ public:
 
     QTimer* Timer1;
     QMenuBar* MainMenu;
+    QMenu* N11 = nullptr; // "Табель"
     QueryModel* gridModel() const { return model_; }
 
     // Connection and login; false (with the message shown) when the database is unreachable.
     bool FormCreate();
     // The journal query of cur_smena, which becomes cur_query.
     Query* currentQuery();
+    // The working day of the date picker, and whether the day-off box is ticked.
+    QDate workingDay() const;
+    bool dayOff() const;
+    // The menu "Табель", which only the administrator codes open.
+    void setTimesheetMenuEnabled(bool on);
 
 public slots:
     void FormActivate();
@@ -71,7 +78,7 @@ private:
     void buildMenu();
     void chooseShift(int shift);
     void openJournal(const QDate& day);
-    void openRefBook(const QString& window, Query* query);
+    void openRefBook(class TListForm* window, Query* query);
     void wire();
 
     std::unique_ptr<Ui::TForm1> ui;

@@ -7,6 +7,7 @@
 #include "TForm1.h"
 #include "ui_TForm23.h"
 #include "rules/Shell.h"
+#include "reports/TForm18.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
@@ -40,16 +41,15 @@ void TForm23::CheckVersion()
     f1->build_date = stamp.date;
     f1->build_time = stamp.time;
 
-    Query& ver = *dm().Control;
-    ver.close();
-    ver.setSql(QStringLiteral("select d, t, delim from accounts_dep.ver"));
-    ver.open();
-    const bool hasRow = !ver.isEmpty();
-    const int d = int(ver.asInteger("d")), t = int(ver.asInteger("t"));
+    // A statement of its own: the check runs every 30 seconds, whatever a window left in
+    // the shared queries.
+    const OdbcReader::Result ver = dm().ADO_DB.select(QStringLiteral("select d, t, delim from accounts_dep.ver"));
+    const bool hasRow = !ver.rows.isEmpty();
+    const QVector<QVariant> row = hasRow ? ver.rows.first() : QVector<QVariant>(3);
+    const int d = int(Query::toInteger(row.value(0))), t = int(Query::toInteger(row.value(1)));
     // A missing separator would glue the digits of every number together.
-    const QString delim = ver.asString("delim");
+    const QString delim = Query::toText(row.value(2));
     dm().delim = delim.isEmpty() ? QStringLiteral(".") : delim;
-    ver.close();
 
     const Shell::VersionDecision v = Shell::decideVersion(hasRow, d, t, stamp);
     if (v.store) {
@@ -81,12 +81,11 @@ void TForm23::switchOffRole(const QString& code)
     const Shell::SwitchedOff off = Shell::switchedOff(role);
     for (const QString& n : off.mainWindow)
         switchOff(app.Form1(), n);
-    if (QWidget* f18 = app.window(QStringLiteral("TForm18"))) {
-        for (const QString& n : off.reports)
-            switchOff(f18, n);
-        if (role == Shell::Role::Warehouse)
-            QMetaObject::invokeMethod(f18, "setProductKind", Q_ARG(int, 1));
-    }
+    TForm18* f18 = app.form<TForm18>();
+    for (const QString& n : off.reports)
+        switchOff(f18, n);
+    if (role == Shell::Role::Warehouse)
+        f18->setProductKind(1);
 }
 
 void TForm23::Button1Click()
@@ -95,7 +94,7 @@ void TForm23::Button1Click()
     f1->cur_smena = 1;
     f1->login_code = Shell::trimLogin(ui->Edit1->text());
     const Shell::Role role = Shell::roleForCode(f1->login_code);
-    f1->findChild<QMenu*>(QStringLiteral("N11"))->menuAction()->setEnabled(role == Shell::Role::Administrator);
+    f1->setTimesheetMenuEnabled(role == Shell::Role::Administrator);
     if (role == Shell::Role::None) {
         error(QStringLiteral("Введены неверные данные."));
         return;

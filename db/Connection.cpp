@@ -6,8 +6,11 @@
 #include <QSqlQuery>
 
 namespace {
-// Day-first literals ('01.4.2025') must read as 1 April; JIT only slows the month grids down.
-const char* const kSessionSetup[] = {"SET DateStyle TO 'ISO, DMY'", "SET jit TO off"};
+// Day-first literals ('01.4.2025') must read as 1 April; JIT only slows the month grids down;
+// a backslash inside a literal must stay a backslash whatever the server's default is, or a
+// quoted text could end its literal early.
+const char* const kSessionSetup[] = {"SET DateStyle TO 'ISO, DMY'", "SET jit TO off",
+                                     "SET standard_conforming_strings TO on"};
 
 QString errorText(const QSqlError& e)
 {
@@ -47,6 +50,7 @@ void Connection::open()
     inTransaction_ = false;
     prepared_.clear();
     unpreparable_.clear();
+    preparedCount_ = 0;
     setUpSession();
 }
 
@@ -117,35 +121,58 @@ OdbcReader::Result Connection::select(const QString& statement, const QHash<QStr
     if (names.isEmpty() || inTransaction_)
         return select(SqlText::bind(statement, params));
     ensureOpen();
-    if (unpreparable_.contains(body))
-        return select(SqlText::bind(statement, params));
-    auto it = prepared_.constFind(body);
-    if (it == prepared_.constEnd()) {
-        const QString name = QStringLiteral("pw_q%1").arg(prepared_.size() + 1);
-        QString text = body.trimmed();
-        if (text.endsWith(QLatin1Char(';')))
-            text.chop(1);
-        try {
-            execute(QStringLiteral("PREPARE %1 AS %2").arg(name, text));
-        } catch (const DbError&) {
-            // Parameters whose type the server cannot tell, and the like: run it plainly.
-            unpreparable_.insert(body);
-            return select(SqlText::bind(statement, params));
-        }
-        it = prepared_.insert(body, name);
-    }
     QStringList values;
     for (const QString& n : names)
         values << SqlText::literal(params.value(n));
-    return select(QStringLiteral("EXECUTE %1(%2)").arg(*it, values.join(QStringLiteral(", "))));
+    for (int attempt = 0;; ++attempt) {
+        if (unpreparable_.contains(body))
+            return select(SqlText::bind(statement, params));
+        const QString name = preparedName(body);
+        if (name.isEmpty())
+            return select(SqlText::bind(statement, params));
+        try {
+            return select(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))));
+        } catch (const DbError&) {
+            // A plan prepared before a table changed ("cached plan must not change result
+            // type") fails at every run: drop it and prepare the text anew, once.
+            prepared_.remove(body);
+            if (attempt > 0 || broken_)
+                throw;
+            execute(QStringLiteral("DEALLOCATE ") + name);
+        }
+    }
 }
 
-void Connection::execute(const QString& statement)
+QString Connection::preparedName(const QString& body)
+{
+    auto it = prepared_.constFind(body);
+    if (it != prepared_.constEnd())
+        return *it;
+    const QString name = QStringLiteral("pw_q%1").arg(++preparedCount_);
+    QString text = body.trimmed();
+    if (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    try {
+        execute(QStringLiteral("PREPARE %1 AS %2").arg(name, text));
+    } catch (const DbError&) {
+        // Parameters whose type the server cannot tell, and the like: run it plainly.
+        unpreparable_.insert(body);
+        return {};
+    }
+    prepared_.insert(body, name);
+    return name;
+}
+
+void Connection::execute(const QString& statement) { executeCount(statement); }
+
+int Connection::executeCount(const QString& statement)
 {
     QSqlQuery q(database());
     q.setForwardOnly(true);
     exec(q, statement);
+    const int rows = q.numRowsAffected();
     q.finish();
+    return rows;
 }
 
 void Connection::begin()
@@ -160,8 +187,13 @@ void Connection::commit()
 {
     inTransaction_ = false;
     if (!database().commit()) {
+        // The server has ended the transaction, but the driver would stay out of
+        // autocommit: every later statement would open a transaction nobody commits.
         const QString message = errorText(database().lastError());
-        checkAlive();
+        if (!database().rollback())
+            broken_ = true;
+        else
+            checkAlive();
         throw DbError(message);
     }
 }

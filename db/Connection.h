@@ -34,6 +34,8 @@ public:
     OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
     // Runs a statement whose results nobody needs.
     void execute(const QString& statement);
+    // The same, returning the number of rows it changed.
+    int executeCount(const QString& statement);
 
     void begin();
     void commit();
@@ -46,11 +48,14 @@ private:
     void ensureOpen();
     void setUpSession();
     void checkAlive();
+    // The name the text is prepared under in this session; empty when it cannot be prepared.
+    QString preparedName(const QString& body);
 
     QString name_;
     QString connectionString_;
     QHash<QString, QString> prepared_; // statement with $n → its name in the session
     QSet<QString> unpreparable_;
+    int preparedCount_ = 0;
     bool broken_ = false;
     bool inTransaction_ = false;
 };

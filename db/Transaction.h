@@ -20,3 +20,14 @@ private:
     Connection& c_;
     int exceptions_;
 };
+
+// Runs fn in the caller's open transaction, or in one of its own.
+template <class Fn> void withTransaction(Connection& c, Fn fn)
+{
+    if (c.inTransaction()) {
+        fn();
+        return;
+    }
+    Transaction t(c);
+    fn();
+}

@@ -5,19 +5,16 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TForm11.h"
-#include "Transaction.h"
-#include "journal/rules/DayCells.h"
-#include <QDateEdit>
+#include "app/rules/Messages.h"
+#include "journal/rules/JournalRecords.h"
 
 namespace JournalActions {
-
-static QDate workingDay(App& app) { return app.Form1()->findChild<QDateEdit*>(QStringLiteral("DateT"))->date(); }
 
 void addRecord(App& app)
 {
     app.Form1()->currentQuery();
     TForm11* f11 = app.form<TForm11>();
-    f11->prepareNew(workingDay(app));
+    f11->prepareNew(app.Form1()->workingDay());
     app.seam().showModal(f11);
 }
 
@@ -35,28 +32,16 @@ void changeRecord(App& app)
 
 void deleteRecord(App& app)
 {
-    TForm1* f1 = app.Form1();
-    TDataModule6& dm = *app.DataModule6();
-    Query* list = f1->currentQuery();
+    Query* list = app.Form1()->currentQuery();
     const QString id = list->asString(QStringLiteral("id")).trimmed();
     if (id.isEmpty())
         return;
-    dm.DelSmena->setSql(DayCells::deleteRecordStatement(id));
-    if (!app.seam().question(QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?"))) {
-        list->reopen();
-        return;
-    }
-    const qint64 worker = list->asInteger(QStringLiteral("w_id"));
-    // The record's own day; it is the working day unless the date field was edited
-    // without the list following it.
-    QDate day = list->asDateTime(QStringLiteral("data")).date();
-    if (!day.isValid())
-        day = workingDay(app);
-    {
-        // The record goes and its day cell follows, or neither happens.
-        Transaction t(dm.ADO_DB);
-        dm.DelSmena->execute();
-        DayCells::refreshAfterDelete(dm.ADO_DB, worker, f1->cur_smena, day);
+    if (app.seam().question(QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?"))) {
+        // The cell to recompute is where the record stood in the database, whatever the
+        // list showed: another client may have moved it meanwhile.
+        const JournalRecords::Removed r = JournalRecords::remove(app.DataModule6()->ADO_DB, list->asInteger(QStringLiteral("id")));
+        if (!r.found)
+            app.seam().message(QMessageBox::Critical, QStringLiteral("Ошибка"), QString::fromUtf8(Messages::Gone));
     }
     list->reopen();
 }

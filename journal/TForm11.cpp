@@ -1,15 +1,15 @@
 #include "TForm11.h"
 #include "App.h"
 #include "Seam.h"
-#include "ListModes.h"
+#include "refbooks/TForm4.h"
+#include "refbooks/TForm5.h"
+#include "app/rules/Messages.h"
+#include "journal/rules/JournalRecords.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
-#include "Transaction.h"
-#include "journal/rules/DayCells.h"
 #include "journal/rules/EntryRules.h"
 #include "ui_TForm11.h"
-#include <QCheckBox>
 #include <QFocusEvent>
 #include <QMouseEvent>
 
@@ -17,7 +17,6 @@
 TForm11::TForm11(App& a) : TForm(a), ui(std::make_unique<Ui::TForm11>())
 {
     ui->setupUi(this);
-    SmenaIU = new Command(dm().ADO_DB, QStringLiteral("SmenaIU"), this);
     for (QLineEdit* e : {ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6})
         acceptDigitsOnly(e);
     for (QWidget* w : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit6})
@@ -96,31 +95,27 @@ void TForm11::prepareChange(const Query& r)
 
 void TForm11::Button3Click()
 {
-    auto* f5 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm5")));
-    if (!f5)
-        return;
-    ListModes::toSelection(f5);
-    dm().Workers->open();
-    showModal(f5);
-    dm().Workers->close();
+    // Closing the list without a choice keeps the worker the dialog had.
+    TListForm::PickOptions o;
+    o.hideSearchAfter = false;
+    if (const auto worker = app.form<TForm5>()->pick(1, o)) {
+        ui->Edit1->setText(worker->name);
+        worker_id = int(worker->id);
+    }
 }
 
 void TForm11::Button4Click()
 {
-    auto* f4 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm4")));
-    if (!f4)
-        return;
-    Query* oper = dm().Oper;
-    // The search box is emptied before positioning: emptying it shows the whole list again.
-    ListModes::toSelection(f4);
-    oper->open();
-    if (Tag == 2 && app.Form1()->cur_query)
-        oper->locate(QStringLiteral("id"), app.Form1()->cur_query->asInteger(QStringLiteral("o_id")));
-    else
-        oper->first();
-    showModal(f4);
-    ListModes::afterSelection(f4);
-    oper->setFiltered(false);
+    TListForm::PickOptions o;
+    // Oper stays open on the choice: the base price is read from it.
+    o.closeAfter = false;
+    const qint64 current = Tag == 2 && app.Form1()->cur_query ? app.Form1()->cur_query->asInteger(QStringLiteral("o_id")) : 0;
+    o.position = [current](Query& oper) {
+        if (current == 0 || !oper.locate(QStringLiteral("id"), current))
+            oper.first();
+    };
+    if (app.form<TForm4>()->pick(1, o))
+        takeOperation();
     setColourEnabled(EntryRules::isPainting(ui->Edit2->text()));
     Edit6Exit();
 }
@@ -130,14 +125,10 @@ void TForm11::takeOperation()
     Query* oper = dm().Oper;
     item_id = int(oper->asInteger(QStringLiteral("i_id")));
     oper_id = int(oper->asInteger(QStringLiteral("id")));
-    const bool dayOff = app.Form1()->findChild<QCheckBox*>(QStringLiteral("CBox1"))->isChecked();
-    final_price = EntryRules::finalPrice(oper->asFloat(QStringLiteral("cena")), dayOff, app.Form1()->cur_smena);
-    Query* control = dm().Control;
-    control->close();
-    control->setSql(QStringLiteral("select marka from accounts_dep.izdel where id=") + SqlText::num(qint64(item_id)));
-    control->open();
-    const QString mark = control->asString(QStringLiteral("marka"));
-    control->close();
+    final_price = EntryRules::finalPrice(oper->asFloat(QStringLiteral("cena")), app.Form1()->dayOff(), app.Form1()->cur_smena);
+    const QString mark = dm().ADO_DB.select(QStringLiteral("select marka from accounts_dep.izdel where id=")
+                                            + SqlText::num(qint64(item_id)))
+                             .rows.value(0).value(0).toString();
     ui->Edit2->setText(EntryRules::operationText(mark, oper->asString(QStringLiteral("vid")),
                                                  oper->asInteger(QStringLiteral("naimen"))));
 }
@@ -179,6 +170,11 @@ void TForm11::Button1Click()
         return;
     }
 
+    if (EntryRules::tooManyDefects(in.count, in.defects)) {
+        error(QString::fromUtf8(EntryRules::DefectsMessage));
+        return;
+    }
+
     TForm1* f1 = app.Form1();
     Query* list = f1->cur_query ? f1->cur_query : f1->currentQuery();
     EntryRules::Record r;
@@ -196,16 +192,17 @@ void TForm11::Button1Click()
     const bool change = Tag == 2;
     const qint64 id = change ? list->asInteger(QStringLiteral("id")) : 0;
 
-    if (dm().CheckExists(EntryRules::duplicateCheck(r, change ? std::optional<qint64>(id) : std::nullopt),
-                         QString::fromUtf8(EntryRules::DuplicateMessage)))
+    switch (JournalRecords::save(dm().ADO_DB, r, change ? std::optional<qint64>(id) : std::nullopt)) {
+    case JournalRecords::Outcome::Duplicate:
+        error(QString::fromUtf8(EntryRules::DuplicateMessage));
         return;
-
-    {
-        // The record and its day cell change together or not at all.
-        Transaction t(dm().ADO_DB);
-        SmenaIU->setSql(change ? EntryRules::updateStatement(r, id) : EntryRules::insertStatement(r));
-        SmenaIU->execute();
-        DayCells::refresh(dm().ADO_DB, r.worker, r.shift, r.date);
+    case JournalRecords::Outcome::Gone:
+        error(QString::fromUtf8(Messages::Gone));
+        list->reopen();
+        reject();
+        return;
+    case JournalRecords::Outcome::Saved:
+        break;
     }
 
     const int recNo = list->recNo();

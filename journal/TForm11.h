@@ -3,7 +3,6 @@
 #include <memory>
 
 namespace Ui { class TForm11; }
-class Command;
 class Query;
 class QDate;
 
@@ -24,7 +23,6 @@ public:
     int oper_id = 0;
     int item_id = 0;
     double final_price = 0;
-    Command* SmenaIU;
 
     // Before a showing for a new record on the working day.
     void prepareNew(const QDate& day);
@@ -37,7 +35,7 @@ public slots:
     void Button3Click();
     void Button4Click();
     void Edit6Exit();
-    // The operations window hands its current row of Oper over through this.
+    // Prices the operation the current row of Oper stands on (the operation picker's choice).
     void takeOperation();
 
 protected:

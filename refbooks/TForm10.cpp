@@ -1,16 +1,16 @@
 #include "TForm10.h"
 #include "App.h"
-#include "ListModes.h"
+#include "TForm3.h"
+#include "TForm8.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "TDataModule6.h"
-#include "Transaction.h"
 #include "rules/OperSql.h"
 #include "ui_TForm10.h"
 
 TForm10::TForm10(App& a) : TForm(a), ui(std::make_unique<Ui::TForm10>())
 {
     ui->setupUi(this);
-    norm_ins = new Command(dm().ADO_DB, QStringLiteral("norm_ins"), this);
-    norm_ins->setSql(OperSql::normIns());
     fixSize();
     connect(ui->Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
@@ -22,56 +22,59 @@ TForm10::~TForm10() = default;
 
 void TForm10::FormActivate() { ui->Button3->setFocus(); }
 
+void TForm10::prepareNew()
+{
+    ui->Edit1->clear();
+    ui->Edit2->clear();
+    ui->ComboBox1->setCurrentIndex(0);
+    setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
+    Tag = 1;
+}
+
+void TForm10::prepareChange(const Named& product, const Named& kind, int naimen, int id)
+{
+    setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
+    Tag = 2;
+    ui->Edit1->setText(product.name);
+    ui->Edit2->setText(kind.name);
+    ui->ComboBox1->setCurrentIndex(naimen == 0 ? 0 : 1);
+    item_id = product.id;
+    kind_id = kind.id;
+    operId_ = id;
+}
+
 void TForm10::Button1Click()
 {
     if (ui->Edit1->text().trimmed().isEmpty() || ui->Edit2->text().trimmed().isEmpty()) {
         error(QString::fromUtf8(OperSql::MissingMessage));
         return;
     }
-    const int kind = kind_id, naimen = ui->ComboBox1->currentIndex(), item = item_id;
-    const QString duplicate = QString::fromUtf8(OperSql::DuplicateMessage);
-    Query* list = dm().Oper;
-    if (Tag == 1) {
-        if (dm().CheckExists(OperSql::duplicateOnAdd(kind, naimen, item), duplicate))
-            return;
-        // The list shows only operations with a norm row: a new one gets its first, at
-        // price 0, so that it can be found and priced.
-        Transaction t(dm().ADO_DB);
-        dm().Oper_ins->setSql(OperSql::insert(kind, naimen, item));
-        dm().Oper_ins->execute();
-        Query* control = dm().Control;
-        control->close();
-        control->setSql(QString::fromUtf8(OperSql::NewOperId));
-        control->open();
-        const qint64 id = control->asInteger(QStringLiteral("id"));
-        control->close();
-        norm_ins->setParam(QStringLiteral("o_id"), id);
-        norm_ins->setParam(QStringLiteral("price"), 0.0);
-        norm_ins->execute();
-    } else {
-        const int id = int(list->asInteger(QStringLiteral("id")));
-        if (dm().CheckExists(OperSql::duplicateOnChange(kind, naimen, item, id), duplicate))
-            return;
-        dm().Oper_ed->setSql(OperSql::update(kind, naimen, item, id));
-        dm().Oper_ed->execute();
+    const auto saved = RefBookWrites::saveOperation(dm().ADO_DB, kind_id, ui->ComboBox1->currentIndex(), item_id,
+                                                    Tag == 1 ? std::nullopt : std::optional<int>(operId_));
+    if (saved == RefBookWrites::Saved::Duplicate) {
+        error(QString::fromUtf8(OperSql::DuplicateMessage));
+        return;
     }
-    list->reopen();
+    if (saved == RefBookWrites::Saved::Gone)
+        error(QString::fromUtf8(Messages::Gone));
+    dm().Oper->reopen();
     accept();
 }
 
 void TForm10::Button2Click() { reject(); }
 
-void TForm10::pick(const QString& window, Query* list)
+void TForm10::Button3Click()
 {
-    auto* w = qobject_cast<QDialog*>(app.window(window));
-    if (!w)
-        return;
-    ListModes::toSelection(w);
-    list->open();
-    showModal(w);
-    ListModes::afterSelection(w);
-    list->close();
+    if (const auto product = app.form<TForm3>()->pick(1)) {
+        ui->Edit1->setText(product->name);
+        item_id = int(product->id);
+    }
 }
 
-void TForm10::Button3Click() { pick(QStringLiteral("TForm3"), dm().Izdel); }
-void TForm10::Button4Click() { pick(QStringLiteral("TForm8"), dm().Vid_oper); }
+void TForm10::Button4Click()
+{
+    if (const auto kind = app.form<TForm8>()->pick(1)) {
+        ui->Edit2->setText(kind->name);
+        kind_id = int(kind->id);
+    }
+}

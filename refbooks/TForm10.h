@@ -3,8 +3,6 @@
 #include <memory>
 
 namespace Ui { class TForm10; }
-class Command;
-class Query;
 
 // The operation dialog: product, operation kind and category of one operation.
 class TForm10 : public TForm {
@@ -18,8 +16,16 @@ public:
     // Written by the product and kind pickers; only overwritten, never reset.
     int item_id = 0;
     int kind_id = 0;
-    // The first norm row of a new operation.
-    Command* norm_ins;
+
+    // What the dialog shows of a product or kind: its name and id.
+    struct Named {
+        QString name;
+        int id = 0;
+    };
+    // Before a showing for a new operation: no product, no kind, finished products.
+    void prepareNew();
+    // Before a showing for a change of operation id.
+    void prepareChange(const Named& product, const Named& kind, int naimen, int id);
 
 public slots:
     void FormActivate();
@@ -29,7 +35,6 @@ public slots:
     void Button4Click();
 
 private:
-    // Shows a list window in selection mode over its list.
-    void pick(const QString& window, Query* list);
+    int operId_ = 0;
     std::unique_ptr<Ui::TForm10> ui;
 };

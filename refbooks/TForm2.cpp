@@ -2,6 +2,8 @@
 #include "App.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "rules/WorkersSql.h"
 #include "ui_TForm2.h"
 #include <QWheelEvent>
@@ -22,7 +24,6 @@ void fill(QComboBox* box, Query* table)
 TForm2::TForm2(App& a) : TForm(a), ui(std::make_unique<Ui::TForm2>())
 {
     ui->setupUi(this);
-    cmd_person = new Command(dm().ADO_DB, QStringLiteral("cmd_person"), this);
     department = new Query(dm().ADO_DB, QStringLiteral("department"), this);
     department->setSql(QString::fromUtf8(WorkersSql::Departments));
     staffpos = new Query(dm().ADO_DB, QStringLiteral("staffpos"), this);
@@ -44,6 +45,27 @@ void TForm2::reopenLists()
     fill(ui->LCB_staffpos, staffpos);
     fill(ui->LCB_roles, roles);
     fill(ui->LCB_department, department);
+}
+
+void TForm2::prepareNew()
+{
+    ui->Edit1->clear();
+    setWindowTitle(QStringLiteral("Заведение данных нового работника"));
+    Tag = 1;
+    storedDepartment_.clear();
+    reopenLists();
+}
+
+void TForm2::prepareChange(const QString& fio, const QString& department, int id)
+{
+    setWindowTitle(QStringLiteral("Изменение данных работника"));
+    Tag = 2;
+    reopenLists();
+    ui->Edit1->setText(fio);
+    person_id = id;
+    // The worker's own department, not the one the list showed last.
+    storedDepartment_ = department.trimmed();
+    ui->LCB_department->setCurrentIndex(ui->LCB_department->findText(storedDepartment_));
 }
 
 void TForm2::FormActivate() { ui->Edit1->setFocus(); }
@@ -82,9 +104,10 @@ void TForm2::Button1Click()
         error(WorkersSql::tooLongMessage());
         return;
     }
-    const QString dept = ui->LCB_department->currentIndex() < 0 ? QString() : ui->LCB_department->currentText();
-    cmd_person->setSql(Tag == 1 ? WorkersSql::insert(name, dept) : WorkersSql::update(name, dept, person_id));
-    cmd_person->execute();
+    const QString dept = ui->LCB_department->currentIndex() < 0 ? storedDepartment_ : ui->LCB_department->currentText();
+    const auto saved = RefBookWrites::saveWorker(dm().ADO_DB, name, dept, Tag == 1 ? std::nullopt : std::optional<int>(person_id));
+    if (saved == RefBookWrites::Saved::Gone)
+        error(QString::fromUtf8(Messages::Gone));
     accept();
 }
 

@@ -17,8 +17,6 @@ public:
     ~TForm2() override;
 
     int person_id = 0;
-    // Every write of the workers goes through it.
-    Command* cmd_person;
     // The whole tables behind the three lists.
     Query* department;
     Query* staffpos;
@@ -26,6 +24,10 @@ public:
 
     // Reads the three lists again; each keeps its choice while that row still exists.
     void reopenLists();
+    // Before a showing for a new worker; the lists keep the choices of the last use.
+    void prepareNew();
+    // Before a showing for a change: the worker's own name and department.
+    void prepareChange(const QString& fio, const QString& department, int id);
 
 public slots:
     void FormActivate();
@@ -41,4 +43,6 @@ private:
     void stepList(int step);
 
     std::unique_ptr<Ui::TForm2> ui;
+    // The department stored for the worker being changed, kept when the list lacks it.
+    QString storedDepartment_;
 };

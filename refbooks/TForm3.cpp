@@ -3,8 +3,9 @@
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "Transaction.h"
-#include "journal/rules/DayCells.h"
+#include "TForm7.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "rules/ProductsSql.h"
 #include "ui_TForm3.h"
 #include <QComboBox>
@@ -31,7 +32,7 @@ TForm3::TForm3(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm3>())
     Izdel_Smena->setSql(QString::fromUtf8(ProductsSql::IzdelSmena));
     ii_oper = new Query(dm().ADO_DB, QStringLiteral("ii_oper"), this);
     ii_oper->setSql(QString::fromUtf8(ProductsSql::IiOper));
-    setUpList(dm().Izdel, ui->Edit1, ui->Button1, ProductsSql::searchFilter);
+    setUpList(dm().Izdel, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, ProductsSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
@@ -41,39 +42,22 @@ TForm3::TForm3(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm3>())
 
 TForm3::~TForm3() = default;
 
-void TForm3::FormActivate()
-{
-    // A search left behind by a picker would hide products with no box to clear it.
-    if (ui->Edit1->isHidden())
-        dm().Izdel->setFiltered(false);
-    TListForm::FormActivate();
-}
-
-void TForm3::openDialog(const QString& caption, int tag, qint64 groupId)
+void TForm3::openDialog()
 {
     Query* list = dm().Izdel;
     const int recNo = list->recNo();
-    auto* f7 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm7")));
-    auto* item = f7->findChild<Query*>(QStringLiteral("item"));
-    f7->setWindowTitle(caption);
-    f7->setProperty("Tag", tag);
-    item->open();
-    if (tag == 2) {
-        auto* groups = f7->findChild<QComboBox*>(QStringLiteral("cb_item"));
-        groups->setCurrentIndex(groups->findData(groupId));
-    }
+    auto* f7 = app.form<TForm7>();
+    f7->item->open();
     showModal(f7);
-    item->close();
+    f7->item->close();
     if (recNo >= 1 && recNo <= list->recordCount())
         list->setRecNo(recNo);
 }
 
 void TForm3::Button1Click()
 {
-    QWidget* f7 = app.window(QStringLiteral("TForm7"));
-    f7->findChild<QLineEdit*>(QStringLiteral("Edit1"))->clear();
-    f7->findChild<QLineEdit*>(QStringLiteral("Edit2"))->clear();
-    openDialog(QStringLiteral("Заведение нового изделия (7)"), 1, 0);
+    app.form<TForm7>()->prepareNew();
+    openDialog();
 }
 
 void TForm3::Button2Click()
@@ -83,17 +67,23 @@ void TForm3::Button2Click()
         return;
     const QString mark = list->asString(QStringLiteral("marka")).trimmed();
     if (Tag != 0) {
-        QWidget* f10 = app.window(QStringLiteral("TForm10"));
-        if (auto* field = f10->findChild<QLineEdit*>(QStringLiteral("Edit1")))
-            field->setText(mark);
-        f10->setProperty("item_id", int(list->asInteger(QStringLiteral("id"))));
-        accept();
+        choose(list->asInteger(QStringLiteral("id")), mark);
         return;
     }
-    QWidget* f7 = app.window(QStringLiteral("TForm7"));
-    f7->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(mark);
-    f7->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(ProductsSql::valueText(list->asFloat(QStringLiteral("massa"))));
-    openDialog(QStringLiteral("Изменение данных изделия (7)"), 2, list->asInteger(QStringLiteral("id_class_item")));
+    app.form<TForm7>()->prepareChange(mark, ProductsSql::valueText(list->asFloat(QStringLiteral("massa"))),
+                                      list->asInteger(QStringLiteral("id_class_item")), list->asInteger(QStringLiteral("id")));
+    openDialog();
+}
+
+qint64 TForm3::countOf(Query* counter, qint64 id)
+{
+    counter->close();
+    counter->setParam(QStringLiteral("id_ii"), id);
+    counter->setParam(QStringLiteral("dt"), ProductsSql::journalCountFrom(seam().today()));
+    counter->open();
+    const qint64 n = counter->asInteger(QStringLiteral("cnt"));
+    counter->close();
+    return n;
 }
 
 void TForm3::Button3Click()
@@ -102,44 +92,16 @@ void TForm3::Button3Click()
     if (list->isEmpty())
         return;
     const qint64 id = list->asInteger(QStringLiteral("id"));
-    Izdel_Smena->close();
-    Izdel_Smena->setParam(QStringLiteral("id_ii"), id);
-    Izdel_Smena->setParam(QStringLiteral("dt"), ProductsSql::journalCountFrom(seam().today()));
-    Izdel_Smena->open();
-    const qint64 records = Izdel_Smena->asInteger(QStringLiteral("cnt"));
-    Izdel_Smena->close();
-    ii_oper->close();
-    ii_oper->setParam(QStringLiteral("id_ii"), id);
-    ii_oper->open();
-    const qint64 operations = ii_oper->asInteger(QStringLiteral("cnt"));
-    ii_oper->close();
-
-    if (operations > 0 && askDelete(QStringLiteral("По изделию есть расценки они будут удалены!!!"))) {
-        dm().DelSmena->setSql(ProductsSql::deleteOper(id));
-        dm().DelSmena->execute();
-    }
-    if (records > 0) {
-        if (askDelete(QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и ранее, они будут удалены. Удалить изделие? ")))
-            deleteProduct(id, true);
-    } else if (askDelete(QStringLiteral("Удалить изделие? "))) {
-        deleteProduct(id, false);
-    }
+    const qint64 records = countOf(Izdel_Smena, id);
+    const qint64 operations = countOf(ii_oper, id);
+    // Both questions first: the product goes with its prices and records, or nothing changes.
+    const bool prices = operations == 0 || askDelete(QStringLiteral("По изделию есть расценки они будут удалены!!!"));
+    const bool product = askDelete(records > 0 ? QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и ранее, "
+                                                        "они будут удалены. Удалить изделие? ")
+                                       : QStringLiteral("Удалить изделие? "));
+    if (prices && product && RefBookWrites::removeProduct(dm().ADO_DB, id).status == RefBookWrites::Deletion::Gone)
+        error(QString::fromUtf8(Messages::Gone));
     list->reopen();
-}
-
-void TForm3::deleteProduct(qint64 id, bool withJournal)
-{
-    Transaction t(dm().ADO_DB);
-    if (withJournal) {
-        // The hours of the deleted records leave the timesheet with them.
-        const OdbcReader::Result days = dm().ADO_DB.select(ProductsSql::journalDays(id));
-        dm().DelSmena->setSql(ProductsSql::deleteSmena(id));
-        dm().DelSmena->execute();
-        for (const QVector<QVariant>& d : days.rows)
-            DayCells::refreshAfterDelete(dm().ADO_DB, d[0].toLongLong(), d[1].toInt(), d[2].toDate());
-    }
-    dm().DelSmena->setSql(ProductsSql::deleteProduct(id));
-    dm().DelSmena->execute();
 }
 
 void TForm3::Button4Click() { reject(); }

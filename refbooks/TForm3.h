@@ -21,7 +21,6 @@ public:
     QueryModel* gridModel() const { return model_; }
 
 public slots:
-    void FormActivate() override;
     void Button1Click();
     void Button2Click();
     void Button3Click();
@@ -30,10 +29,10 @@ public slots:
 
 
 private:
-    // Removes the product, with its journal records when asked: all of it or nothing.
-    void deleteProduct(qint64 id, bool withJournal);
-    // Shows the product dialog in a mode; the list's cursor comes back to where it was.
-    void openDialog(const QString& caption, int tag, qint64 groupId);
+    // Shows the product dialog as prepared; the list's cursor comes back to where it was.
+    void openDialog();
+    // Runs one of the two counts before a deletion for a product.
+    qint64 countOf(Query* counter, qint64 id);
 
     std::unique_ptr<Ui::TForm3> ui;
     QueryModel* model_ = nullptr;

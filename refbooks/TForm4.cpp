@@ -3,7 +3,8 @@
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "TForm10.h"
 #include "TForm22.h"
 #include "rules/OperSql.h"
@@ -30,7 +31,7 @@ TForm4::TForm4(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm4>())
     model_ = bindGrid(ui->DBGrid1, dm().Oper, kColumns);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(OperSql::xlsRep());
-    setUpList(dm().Oper, ui->Edit1, ui->Button1, OperSql::searchFilter);
+    setUpList(dm().Oper, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, OperSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
@@ -65,40 +66,28 @@ void TForm4::openNorms()
 
 void TForm4::Button1Click()
 {
-    auto* f10 = app.form<TForm10>();
-    f10->findChild<QLineEdit*>(QStringLiteral("Edit1"))->clear();
-    f10->findChild<QLineEdit*>(QStringLiteral("Edit2"))->clear();
-    f10->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(0);
-    f10->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
-    f10->Tag = 1;
-    showModal(f10);
+    app.form<TForm10>()->prepareNew();
+    showModal(app.form<TForm10>());
 }
 
 void TForm4::Button2Click()
 {
     Query* list = dm().Oper;
     if (Tag != 0) {
-        // The journal entry dialog prices the operation from the current row.
-        if (!list->isEmpty()) {
-            if (QWidget* f11 = app.window(QStringLiteral("TForm11")))
-                QMetaObject::invokeMethod(f11, "takeOperation", Qt::DirectConnection);
-            accept();
-            return;
-        }
-        reject();
+        // The journal entry dialog prices the operation from the current row of Oper.
+        if (list->isEmpty())
+            reject();
+        else
+            choose(list->asInteger(QStringLiteral("id")), list->asString(QStringLiteral("marka")).trimmed());
         return;
     }
     if (list->isEmpty())
         return;
-    auto* f10 = app.form<TForm10>();
-    f10->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
-    f10->Tag = 2;
-    f10->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(list->asString(QStringLiteral("marka")).trimmed());
-    f10->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(list->asString(QStringLiteral("vid")).trimmed());
-    f10->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(int(list->asInteger(QStringLiteral("naimen"))) == 0 ? 0 : 1);
-    f10->item_id = int(list->asInteger(QStringLiteral("i_id")));
-    f10->kind_id = int(list->asInteger(QStringLiteral("oper_vid")));
-    showModal(f10);
+    app.form<TForm10>()->prepareChange(
+        {list->asString(QStringLiteral("marka")).trimmed(), int(list->asInteger(QStringLiteral("i_id")))},
+        {list->asString(QStringLiteral("vid")).trimmed(), int(list->asInteger(QStringLiteral("oper_vid")))},
+        int(list->asInteger(QStringLiteral("naimen"))), int(list->asInteger(QStringLiteral("id"))));
+    showModal(app.form<TForm10>());
 }
 
 void TForm4::Button3Click()
@@ -108,8 +97,11 @@ void TForm4::Button3Click()
         return;
     if (!askDelete(QStringLiteral("Удалить операцию?")))
         return;
-    dm().Oper_del->setParam(QStringLiteral("id"), list->asInteger(QStringLiteral("id")));
-    dm().Oper_del->execute();
+    const RefBookWrites::Deletion d = RefBookWrites::removeOperation(dm().ADO_DB, int(list->asInteger(QStringLiteral("id"))));
+    if (d.status == RefBookWrites::Deletion::InUse)
+        error(RefBookWrites::operationInUse(d.uses));
+    else if (d.status == RefBookWrites::Deletion::Gone)
+        error(QString::fromUtf8(Messages::Gone));
     list->reopen();
 }
 

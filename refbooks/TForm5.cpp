@@ -3,8 +3,9 @@
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
 #include "TForm2.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "rules/WorkersSql.h"
 #include "ui_TForm5.h"
 
@@ -21,7 +22,7 @@ TForm5::TForm5(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm5>())
     model_ = bindGrid(ui->DBGrid1, dm().Workers, kColumns);
     model_->setTitleFont(false, Qt::AlignCenter);
     setFixedSize(641, height());
-    setUpList(dm().Workers, ui->Edit1, ui->Button1, WorkersSql::searchFilter);
+    setUpList(dm().Workers, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, WorkersSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
@@ -43,12 +44,8 @@ void TForm5::reopenAt(int recNo)
 
 void TForm5::Button1Click()
 {
-    auto* f2 = app.form<TForm2>();
-    f2->findChild<QLineEdit*>(QStringLiteral("Edit1"))->clear();
-    f2->setWindowTitle(QStringLiteral("Заведение данных нового работника"));
-    f2->Tag = 1;
-    f2->reopenLists();
-    showModal(f2);
+    app.form<TForm2>()->prepareNew();
+    showModal(app.form<TForm2>());
     dm().Workers->reopen();
 }
 
@@ -56,27 +53,19 @@ void TForm5::Button2Click()
 {
     Query* list = dm().Workers;
     if (Tag != 0) {
-        const QString window = Tag == 24 ? QStringLiteral("TForm24") : QStringLiteral("TForm11");
-        QWidget* target = Tag == 1 || Tag == 24 ? app.window(window) : nullptr;
-        if (!list->isEmpty() && target) {
-            if (auto* field = target->findChild<QLineEdit*>(QStringLiteral("Edit1")))
-                field->setText(list->asString(QStringLiteral("fio")).trimmed());
-            target->setProperty("worker_id", int(list->asInteger(QStringLiteral("id"))));
-            accept();
-            return;
-        }
-        reject();
+        // An empty (or filtered-out) list closes without a worker handed over.
+        if (list->isEmpty())
+            reject();
+        else
+            choose(list->asInteger(QStringLiteral("id")), list->asString(QStringLiteral("fio")).trimmed());
         return;
     }
     if (list->isEmpty())
         return;
     const int recNo = list->recNo();
     auto* f2 = app.form<TForm2>();
-    f2->setWindowTitle(QStringLiteral("Изменение данных работника"));
-    f2->Tag = 2;
-    f2->reopenLists();
-    f2->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(list->asString(QStringLiteral("fio")).trimmed());
-    f2->person_id = int(list->asInteger(QStringLiteral("id")));
+    f2->prepareChange(list->asString(QStringLiteral("fio")).trimmed(), list->asString(QStringLiteral("s_staffpos_hl")),
+                      int(list->asInteger(QStringLiteral("id"))));
     showModal(f2);
     reopenAt(recNo);
     reject();
@@ -90,9 +79,11 @@ void TForm5::Button3Click()
     if (!askDelete(QStringLiteral("Удалить работника?")))
         return;
     const int recNo = list->recNo();
-    Command* cmd = app.form<TForm2>()->cmd_person;
-    cmd->setSql(WorkersSql::remove(int(list->asInteger(QStringLiteral("id")))));
-    cmd->execute();
+    const RefBookWrites::Deletion d = RefBookWrites::removeWorker(dm().ADO_DB, int(list->asInteger(QStringLiteral("id"))));
+    if (d.status == RefBookWrites::Deletion::InUse)
+        error(RefBookWrites::workerInUse(d.uses));
+    else if (d.status == RefBookWrites::Deletion::Gone)
+        error(QString::fromUtf8(Messages::Gone));
     reopenAt(recNo);
 }
 

@@ -1,7 +1,9 @@
 #include "TForm7.h"
 #include "App.h"
 #include "TDataModule6.h"
+#include "app/rules/Messages.h"
 #include "rules/ProductsSql.h"
+#include "rules/RefBookWrites.h"
 #include "ui_TForm7.h"
 #include <QLocale>
 #include <QValidator>
@@ -71,6 +73,24 @@ void TForm7::cb_itemChange()
         item->locate(QStringLiteral("id"), groupId_);
 }
 
+void TForm7::prepareNew()
+{
+    ui->Edit1->clear();
+    ui->Edit2->clear();
+    setWindowTitle(QStringLiteral("Заведение нового изделия (7)"));
+    Tag = 1;
+}
+
+void TForm7::prepareChange(const QString& mark, const QString& value, qint64 groupId, qint64 id)
+{
+    ui->Edit1->setText(mark);
+    ui->Edit2->setText(value);
+    setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
+    Tag = 2;
+    groupId_ = groupId;
+    productId_ = id;
+}
+
 void TForm7::FormActivate() { ui->Edit1->setFocus(); }
 
 void TForm7::Button1Click()
@@ -91,23 +111,17 @@ void TForm7::Button1Click()
         error(QString::fromUtf8(ProductsSql::NotANumber));
         return;
     }
-    const QString upper = QLocale().toUpper(mark);
-    const QString duplicate = QStringLiteral("Такая марка изделия уже заведена!");
-    Query* list = dm().Izdel;
-    QString statement;
-    if (Tag == 1) {
-        if (dm().CheckExists(ProductsSql::duplicate(upper), duplicate))
-            return;
-        statement = ProductsSql::insert(mark, QString(value).replace(QLatin1Char(','), QLatin1Char('.')), group);
-    } else {
-        const qint64 id = list->asInteger(QStringLiteral("id"));
-        if (dm().CheckExists(ProductsSql::duplicate(upper, id), duplicate))
-            return;
-        statement = ProductsSql::update(mark, dm().FixDelim(value), group, id);
+    // Whatever separator was typed or the version row names, the database reads a point.
+    const QString number = QString(value).replace(QLatin1Char(','), QLatin1Char('.'));
+    const auto saved = RefBookWrites::saveProduct(dm().ADO_DB, mark, QLocale().toUpper(mark), number, group,
+                                                  Tag == 1 ? std::nullopt : std::optional<qint64>(productId_));
+    if (saved == RefBookWrites::Saved::Duplicate) {
+        error(QStringLiteral("Такая марка изделия уже заведена!"));
+        return;
     }
-    dm().SQL_exec->setSql(statement);
-    dm().SQL_exec->execute();
-    list->reopen();
+    if (saved == RefBookWrites::Saved::Gone)
+        error(QString::fromUtf8(Messages::Gone));
+    dm().Izdel->reopen();
     accept();
 }
 

@@ -16,6 +16,11 @@ public:
     // Nomenclature groups for the group list; opened by whoever shows the dialog.
     Query* item;
 
+    // Before a showing for a new product: empty fields, the group of the last use.
+    void prepareNew();
+    // Before a showing for a change of product id.
+    void prepareChange(const QString& mark, const QString& value, qint64 groupId, qint64 id);
+
 public slots:
     void FormActivate();
     void cb_itemChange();
@@ -27,5 +32,6 @@ private:
 
     std::unique_ptr<Ui::TForm7> ui;
     qint64 groupId_ = 0;
+    qint64 productId_ = 0;
     bool filling_ = false;
 };

@@ -3,7 +3,9 @@
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
+#include "TForm9.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "rules/KindsSql.h"
 #include "ui_TForm8.h"
 
@@ -18,7 +20,7 @@ TForm8::TForm8(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm8>())
     // Only the selection opener shows the search box.
     ui->Edit1->hide();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setUpList(dm().Vid_oper, ui->Edit1, ui->Button1, KindsSql::searchFilter);
+    setUpList(dm().Vid_oper, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, KindsSql::searchFilter);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
@@ -30,11 +32,8 @@ TForm8::~TForm8() = default;
 
 void TForm8::Button1Click()
 {
-    auto* f9 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm9")));
-    f9->findChild<QLineEdit*>(QStringLiteral("Edit1"))->clear();
-    f9->setWindowTitle(QStringLiteral("Заведение нового вида операций"));
-    f9->setProperty("Tag", 1);
-    showModal(f9);
+    app.form<TForm9>()->prepareNew();
+    showModal(app.form<TForm9>());
 }
 
 void TForm8::Button2Click()
@@ -43,20 +42,13 @@ void TForm8::Button2Click()
     const QString name = list->asString(QStringLiteral("vid")).trimmed();
     if (Tag != 0) {
         // An empty list hands over an empty name, which the operation dialog refuses.
-        QWidget* f10 = app.window(QStringLiteral("TForm10"));
-        if (auto* field = f10->findChild<QLineEdit*>(QStringLiteral("Edit2")))
-            field->setText(name);
-        f10->setProperty("kind_id", int(list->asInteger(QStringLiteral("id"))));
-        accept();
+        choose(list->asInteger(QStringLiteral("id")), name);
         return;
     }
     if (list->isEmpty())
         return;
-    auto* f9 = qobject_cast<QDialog*>(app.window(QStringLiteral("TForm9")));
-    f9->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
-    f9->setProperty("Tag", 2);
-    f9->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(name);
-    showModal(f9);
+    app.form<TForm9>()->prepareChange(name, list->asInteger(QStringLiteral("id")));
+    showModal(app.form<TForm9>());
 }
 
 void TForm8::Button3Click()
@@ -64,7 +56,11 @@ void TForm8::Button3Click()
     Query* list = dm().Vid_oper;
     if (list->isEmpty() || !askDelete(QStringLiteral("Удалить вид операции?")))
         return;
-    list->deleteCurrent();
+    const RefBookWrites::Deletion d = RefBookWrites::removeKind(dm().ADO_DB, list->asInteger(QStringLiteral("id")));
+    if (d.status == RefBookWrites::Deletion::InUse)
+        error(RefBookWrites::kindInUse(d.uses));
+    else if (d.status == RefBookWrites::Deletion::Gone)
+        error(QString::fromUtf8(Messages::Gone));
     list->reopen();
 }
 

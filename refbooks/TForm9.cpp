@@ -1,7 +1,8 @@
 #include "TForm9.h"
 #include "App.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
+#include "app/rules/Messages.h"
+#include "rules/RefBookWrites.h"
 #include "rules/KindsSql.h"
 #include "ui_TForm9.h"
 #include <QLocale>
@@ -16,6 +17,21 @@ TForm9::TForm9(App& a) : TForm(a), ui(std::make_unique<Ui::TForm9>())
 
 TForm9::~TForm9() = default;
 
+void TForm9::prepareNew()
+{
+    ui->Edit1->clear();
+    setWindowTitle(QStringLiteral("Заведение нового вида операций"));
+    Tag = 1;
+}
+
+void TForm9::prepareChange(const QString& name, qint64 id)
+{
+    setWindowTitle(QStringLiteral("Изменение данных вида операции"));
+    Tag = 2;
+    ui->Edit1->setText(name);
+    kindId_ = id;
+}
+
 void TForm9::FormActivate() { ui->Edit1->setFocus(); }
 
 void TForm9::Button1Click()
@@ -29,23 +45,15 @@ void TForm9::Button1Click()
         error(QString::fromUtf8(KindsSql::TooLong));
         return;
     }
-    const QString upper = QLocale().toUpper(name);
-    const QString duplicate = QStringLiteral("Такая операция уже заведена!");
-    Query* list = dm().Vid_oper;
-    QString statement;
-    if (Tag == 1) {
-        if (dm().CheckExists(KindsSql::duplicate(upper), duplicate))
-            return;
-        statement = KindsSql::insert(name);
-    } else {
-        const qint64 id = list->asInteger(QStringLiteral("id"));
-        if (dm().CheckExists(KindsSql::duplicate(upper, id), duplicate))
-            return;
-        statement = KindsSql::rename(name, id);
+    const auto saved = RefBookWrites::saveKind(dm().ADO_DB, name, QLocale().toUpper(name),
+                                               Tag == 1 ? std::nullopt : std::optional<qint64>(kindId_));
+    if (saved == RefBookWrites::Saved::Duplicate) {
+        error(QStringLiteral("Такая операция уже заведена!"));
+        return;
     }
-    dm().SQL_exec->setSql(statement);
-    dm().SQL_exec->execute();
-    list->reopen();
+    if (saved == RefBookWrites::Saved::Gone)
+        error(QString::fromUtf8(Messages::Gone));
+    dm().Vid_oper->reopen();
     accept();
 }
 

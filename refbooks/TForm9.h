@@ -11,6 +11,10 @@ public:
     explicit TForm9(App& app);
     ~TForm9() override;
 
+    // Before a showing for a new kind, and for renaming kind id.
+    void prepareNew();
+    void prepareChange(const QString& name, qint64 id);
+
 public slots:
     void FormActivate();
     void Button1Click();
@@ -19,4 +23,5 @@ public slots:
 
 private:
     std::unique_ptr<Ui::TForm9> ui;
+    qint64 kindId_ = 0;
 };

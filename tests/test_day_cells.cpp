@@ -259,6 +259,7 @@ private slots:
         closeTimesheet(t);
         t.seam.answer(true);
         QVERIFY(t.dm().Smena1->locate("id", 1));
+        t.seam.expectDbError();
         QVERIFY(!t.invoke("TForm1", "Button3Click"));
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(t.seam.last()->text.contains("табель закрыт"));
@@ -340,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDayCells)
+PW_TEST_MAIN(TestDayCells)
 #include "test_day_cells.moc"

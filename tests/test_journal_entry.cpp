@@ -478,6 +478,7 @@ private slots:
                 fill(t, {3, "Васильев В.В.", 200, "10", "0", "5", {}});
             else
                 edit(t, "Edit6")->setText("9");
+            t.seam.expectDbError();
             QVERIFY(!t.invoke("TForm11", "Button1Click"));
             QVERIFY(d->isVisible());
             QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
@@ -611,5 +612,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestJournalEntry)
+PW_TEST_MAIN(TestJournalEntry)
 #include "test_journal_entry.moc"

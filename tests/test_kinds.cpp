@@ -28,7 +28,7 @@ QStringList storedKinds(TestApp& t)
 }
 
 // The list as the operation dialog's "..." shows it.
-void pickKind(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm8", t.dm().Vid_oper, step); }
+void pickKind(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm8", step); }
 
 // Opens the list from the menu and the kind dialog from one of its buttons; the dialog
 // gets the name typed and "Записать". Returns whether the dialog stayed open.
@@ -182,99 +182,36 @@ private slots:
 
     void deleteKind_data()
     {
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("yes") << "Шлифовка" << true << "";
+        QTest::newRow("no") << "Шлифовка" << false << "";
+        QTest::newRow("used by an operation") << "Упаковка" << true
+                                              << "Вид операции нельзя удалить: его используют операции и хоз. работы (1).";
     }
     void deleteKind()
     {
+        QFETCH(QString, kind);
         QFETCH(bool, yes);
+        QFETCH(QString, refusal);
         TestApp t;
+        t.exec("insert into accounts_dep.vid_oper(id, vid) values (4, 'Шлифовка')");
         t.login();
+        const bool gone = yes && refusal.isEmpty();
         t.seam.onModal("TForm8", [&](QDialog*) {
-            QVERIFY(t.dm().Vid_oper->locate("vid", "Упаковка"));
+            QVERIFY(t.dm().Vid_oper->locate("vid", kind));
             t.seam.answer(yes);
             t.invoke("TForm8", "Button3Click");
-            QCOMPARE(kinds(t.dm().Vid_oper).contains("Упаковка"), !yes);
+            QCOMPARE(kinds(t.dm().Vid_oper).contains(kind), !gone);
         });
         t.app->Form1()->N6Click();
-        QCOMPARE(t.seam.shown.size(), 1);
-        QCOMPARE(t.seam.last()->kind, QStringLiteral("question"));
-        QCOMPARE(t.seam.last()->title, QStringLiteral("Удаление"));
-        QCOMPARE(t.seam.last()->text, QStringLiteral("Удалить вид операции?"));
-        const QStringList left = yes ? QStringList{"Формовка", "Краска"} : QStringList{"Формовка", "Краска", "Упаковка"};
-        QCOMPARE(storedKinds(t), left);
-        // The operations of the kind are left alone.
+        QCOMPARE(t.seam.shown.first().kind, QStringLiteral("question"));
+        QCOMPARE(t.seam.shown.first().title, QStringLiteral("Удаление"));
+        QCOMPARE(t.seam.shown.first().text, QStringLiteral("Удалить вид операции?"));
+        QCOMPARE(t.seam.last()->text, refusal.isEmpty() ? QStringLiteral("Удалить вид операции?") : refusal);
+        QCOMPARE(storedKinds(t).contains(kind), !gone);
         QCOMPARE(t.scalar("select count(*) from accounts_dep.oper where vid=3").toInt(), 1);
-    }
-
-    void search_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("first letters") << "Фор" << QStringList{"Формовка"};
-        QTest::newRow("any letter case") << "у" << QStringList{"Упаковка"};
-        QTest::newRow("middle letters") << "орм" << QStringList{};
-        QTest::newRow("apostrophe") << "Д'" << QStringList{"Д'Артаньян"};
-        QTest::newRow("blank counts") << " " << QStringList{};
-    }
-    void search()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QStringList, shown);
-        TestApp t;
-        t.login();
-        t.exec("insert into accounts_dep.vid_oper(vid) values ('Д''Артаньян')");
-        pickKind(t, [&](QDialog* d) {
-            auto* box = edit(t, "TForm8", "Edit1");
-            QCOMPARE(d->focusWidget(), box);
-            QCOMPARE(t.dm().Vid_oper->recordCount(), 6);
-            type(box, typed);
-            QCOMPARE(kinds(t.dm().Vid_oper), shown);
-            QCOMPARE(t.find<QTableView>("TForm8", "DBGrid1")->model()->rowCount(), shown.size());
-            box->clear();
-            QCOMPARE(t.dm().Vid_oper->recordCount(), 6);
-        });
-        QVERIFY(t.seam.shown.isEmpty());
-    }
-
-    void searchBoxKeys()
-    {
-        TestApp t;
-        t.login();
-        pickKind(t, [&](QDialog*) {
-            auto* box = edit(t, "TForm8", "Edit1");
-            Query* q = t.dm().Vid_oper;
-            type(box, "Крс");
-            QCOMPARE(box->cursorPosition(), 3);
-            // Moving and deleting inside the box do nothing; Backspace edits.
-            for (Qt::Key key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Right})
-                QTest::keyClick(box, key);
-            QCOMPARE(box->text(), QStringLiteral("Крс"));
-            QCOMPARE(box->cursorPosition(), 3);
-            QTest::keyClick(box, Qt::Key_Backspace);
-            QTest::keyClick(box, Qt::Key_Backspace);
-            QCOMPARE(box->text(), QStringLiteral("К"));
-            QCOMPARE(kinds(q), QStringList{"Краска"});
-            QTest::keyClick(box, Qt::Key_Backspace);
-            // Up and Down move the list and stay on its first and last rows.
-            QCOMPARE(q->recNo(), 1);
-            QTest::keyClick(box, Qt::Key_Up);
-            QCOMPARE(q->recNo(), 1);
-            QCOMPARE(q->asString("vid").trimmed(), QStringLiteral("Краска"));
-            QTest::keyClick(box, Qt::Key_Down);
-            QTest::keyClick(box, Qt::Key_Down);
-            QCOMPARE(q->asString("vid").trimmed(), QStringLiteral("Упаковка"));
-            auto* grid = t.find<QTableView>("TForm8", "DBGrid1");
-            QCOMPARE(grid->currentIndex().row(), 2);
-            for (int i = 0; i < 5; ++i)
-                QTest::keyClick(box, Qt::Key_Down);
-            QCOMPARE(q->recNo(), 5);
-            QCOMPARE(q->asString("vid").trimmed(), QStringLiteral("Хоз. работы"));
-            QTest::keyClick(box, Qt::Key_Up);
-            QCOMPARE(q->asString("vid").trimmed(), QStringLiteral("Формовка"));
-            QCOMPARE(box->text(), QString());
-        });
     }
 
     void pickerHandsTheKind_data()
@@ -311,5 +248,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKinds)
+PW_TEST_MAIN(TestKinds)
 #include "test_kinds.moc"

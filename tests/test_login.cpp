@@ -127,6 +127,7 @@ private slots:
     {
         TestApp t;
         t.exec("alter table accounts_dep.ver rename to ver_gone");
+        t.seam.expectDbError();
         t.seam.activate(t.app->Form23());
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(t.seam.last()->text.contains("ver"));
@@ -275,5 +276,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLogin)
+PW_TEST_MAIN(TestLogin)
 #include "test_login.moc"

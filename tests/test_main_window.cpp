@@ -162,6 +162,7 @@ private slots:
         t.login();
         t.exec("select pg_terminate_backend(pid) from pg_stat_activity"
                " where datname=current_database() and pid<>pg_backend_pid()");
+        t.seam.expectDbError();
         QVERIFY(t.invoke("TForm1", "Button8Click") == false);
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(!t.seam.last()->text.isEmpty());
@@ -200,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+PW_TEST_MAIN(TestMainWindow)
 #include "test_main_window.moc"

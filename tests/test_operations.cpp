@@ -186,6 +186,7 @@ private slots:
         openOperations(t, [&](QDialog*) {
             t.seam.onModal("TForm10", [&](QDialog* d) {
                 fillDialog(t, "П-2", 101, "Упаковка", 3, 0);
+                t.seam.expectDbError();
                 t.invoke("TForm10", "Button1Click");
                 QVERIFY(d->isVisible());
             });
@@ -308,43 +309,58 @@ private slots:
 
     void remove_data()
     {
+        QTest::addColumn<int>("id");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<QString>("refusal");
+        // 203 gets a norm row here and has no journal records; 201 has one.
+        QTest::newRow("yes") << 203 << true << "";
+        QTest::newRow("no") << 203 << false << "";
+        QTest::newRow("used by the journal") << 201 << true << "Операцию нельзя удалить: по ней есть записи журнала (1).";
     }
     void remove()
     {
+        QFETCH(int, id);
         QFETCH(bool, yes);
+        QFETCH(QString, refusal);
         TestApp t;
+        t.exec("insert into accounts_dep.norm(o_id, norma, prize, price) values (203, 5, 0, 2), (203, 7, 0, 3)");
         t.login();
+        const int norms = t.scalar(QString("select count(*) from accounts_dep.norm where o_id=%1").arg(id)).toInt();
+        const bool gone = yes && refusal.isEmpty();
         openOperations(t, [&](QDialog*) {
-            QVERIFY(t.dm().Oper->locate("id", 201));
+            QVERIFY(t.dm().Oper->locate("id", id));
             t.seam.answer(yes);
             t.invoke("TForm4", "Button3Click");
-            QCOMPARE(t.seam.last()->kind, QStringLiteral("question"));
-            QCOMPARE(t.seam.last()->title, QStringLiteral("Удаление"));
-            QCOMPARE(t.seam.last()->text, QStringLiteral("Удалить операцию?"));
-            QCOMPARE(t.dm().Oper->recordCount(), yes ? 2 : 3);
-            QCOMPARE(t.dm().Oper->locate("id", 201), !yes);
+            QCOMPARE(t.seam.shown.first().kind, QStringLiteral("question"));
+            QCOMPARE(t.seam.shown.first().title, QStringLiteral("Удаление"));
+            QCOMPARE(t.seam.shown.first().text, QStringLiteral("Удалить операцию?"));
+            QCOMPARE(t.seam.last()->text, refusal.isEmpty() ? QStringLiteral("Удалить операцию?") : refusal);
+            QCOMPARE(t.dm().Oper->recordCount(), gone ? 3 : 4);
+            QCOMPARE(t.dm().Oper->locate("id", id), !gone);
         });
-        QCOMPARE(t.scalar("select count(*) from accounts_dep.oper where id=201").toInt(), yes ? 0 : 1);
-        // Its norm rows and journal records are left as they are.
-        QCOMPARE(t.scalar("select count(*) from accounts_dep.norm where o_id=201").toInt(), 1);
+        QCOMPARE(t.scalar(QString("select count(*) from accounts_dep.oper where id=%1").arg(id)).toInt(), gone ? 0 : 1);
+        // Its norm rows go with it, in the same step.
+        QCOMPARE(t.scalar(QString("select count(*) from accounts_dep.norm where o_id=%1").arg(id)).toInt(), gone ? 0 : norms);
     }
 
     void databaseRefusesTheDelete()
     {
         TestApp t;
+        t.exec("insert into accounts_dep.norm(o_id, norma, prize, price) values (203, 5, 0, 2)");
         t.login();
         t.exec("create function public.keep_oper() returns trigger language plpgsql as $$ begin raise exception 'операция используется'; end $$");
         t.exec("create trigger keep before delete on accounts_dep.oper for each row execute function public.keep_oper()");
         openOperations(t, [&](QDialog*) {
+            QVERIFY(t.dm().Oper->locate("id", 203));
             t.seam.answer(true);
+            t.seam.expectDbError();
             t.invoke("TForm4", "Button3Click");
             QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
             QVERIFY(t.seam.last()->text.contains(QStringLiteral("операция используется")));
-            QCOMPARE(t.dm().Oper->recordCount(), 3);
+            QCOMPARE(t.dm().Oper->recordCount(), 4);
         });
+        // The norm rows deleted before the refusal are back.
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.norm where o_id=203").toInt(), 1);
     }
 
     // The journal entry dialog's picker: the window is set up as that dialog does.
@@ -533,5 +549,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOperations)
+PW_TEST_MAIN(TestOperations)
 #include "test_operations.moc"

@@ -42,7 +42,7 @@ QString row(TestApp& t, const QString& mark)
 int count(TestApp& t, const QString& sql) { return t.scalar(sql).toInt(); }
 
 // The list as the operation dialog's product "..." shows it.
-void pickProduct(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm3", t.dm().Izdel, step); }
+void pickProduct(TestApp& t, const ScriptedSeam::Step& step) { pickFrom(t, "TForm3", step); }
 
 // The list from the menu with a step inside it.
 void products(TestApp& t, const ScriptedSeam::Step& step) { openFromMenu(t, "TForm3", &TForm1::N3Click, step); }
@@ -387,8 +387,9 @@ private slots:
         QTest::addColumn<bool>("productGone");
         const QStringList both{kPrices, kWithJournal};
         QTest::newRow("prices yes, product yes") << 100 << QStringList{"y", "y"} << both << true << true << true;
-        QTest::newRow("prices no, product yes") << 100 << QStringList{"n", "y"} << both << false << true << true;
-        QTest::newRow("prices yes, product no") << 100 << QStringList{"y", "n"} << both << true << false << false;
+        // Both questions are asked first; only two yes answers change anything.
+        QTest::newRow("prices no, product yes") << 100 << QStringList{"n", "y"} << both << false << false << false;
+        QTest::newRow("prices yes, product no") << 100 << QStringList{"y", "n"} << both << false << false << false;
         QTest::newRow("prices no, product no") << 100 << QStringList{"n", "n"} << both << false << false << false;
         QTest::newRow("no journal records") << 101 << QStringList{"y", "y"} << QStringList{kPrices, kProduct} << true
                                             << false << true;
@@ -436,7 +437,7 @@ private slots:
                " values (1, 102, 202, 5, 0, '2025-04-01', 1, 3, 0, 3, 'no')");
         t.exec("update accounts_dep.h_tabel set d1=7 where w_id=1 and month=4 and year=2025 and smena=1");
         t.login();
-        deleteFromList(t, 100, {false, true});
+        deleteFromList(t, 100, {true, true});
         QCOMPARE(count(t, "select count(*) from accounts_dep.smena where i_id=100"), 0);
         QCOMPARE(count(t, "select d1 from accounts_dep.h_tabel where w_id=1 and month=4 and year=2025 and smena=1"), 3);
         QCOMPARE(count(t, "select d31 from accounts_dep.h_tabel where w_id=1 and month=3 and year=2025 and smena=1"), 0);
@@ -486,12 +487,15 @@ private slots:
                " begin raise exception 'blocked'; end $$");
         t.exec("create trigger block before delete on cmn_gds_and_srv.gds_and_srv for each row execute function block_delete()");
         t.login();
-        deleteFromList(t, 100, {false, true});
+        t.seam.expectDbError();
+        deleteFromList(t, 100, {true, true});
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(t.seam.last()->text.contains("blocked"));
         // The journal records stay with the product they belong to.
         QCOMPARE(count(t, "select count(*) from accounts_dep.smena where i_id=100"), 6);
         QCOMPARE(count(t, "select count(*) from cmn_gds_and_srv.gds_and_srv where id=100"), 1);
+        QCOMPARE(count(t, "select count(*) from accounts_dep.oper where i_id=100"), 2);
+        QCOMPARE(count(t, "select count(*) from accounts_dep.norm where o_id in (200, 201)"), 3);
         // The connection works on afterwards.
         t.seam.clearShown();
         QVERIFY(t.invoke("TForm1", "Button8Click"));
@@ -499,5 +503,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProducts)
+PW_TEST_MAIN(TestProducts)
 #include "test_products.moc"

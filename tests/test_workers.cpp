@@ -241,44 +241,61 @@ private slots:
         QTest::addColumn<int>("worker");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<int>("recNoAfter");
-        QTest::newRow("no") << 2 << false << 2;
-        QTest::newRow("yes, middle") << 2 << true << 2;
-        QTest::newRow("yes, last row") << 3 << true << 1;
-        QTest::newRow("yes, with journal records") << 1 << true << 1;
+        QTest::addColumn<QString>("refusal"); // the message of a refused deletion
+        // Гусев (4) has no records; the others have journal records.
+        QTest::newRow("no") << 4 << false << 4 << "";
+        QTest::newRow("yes") << 4 << true << 1 << "";
+        QTest::newRow("with journal records") << 2 << true << 2
+                                              << "Работника нельзя удалить: по нему есть записи журнала и хоз. работ (2).";
+        QTest::newRow("with household records") << 3 << true << 3
+                                                << "Работника нельзя удалить: по нему есть записи журнала и хоз. работ (2).";
     }
     void remove()
     {
         QFETCH(int, worker);
         QFETCH(bool, yes);
         QFETCH(int, recNoAfter);
+        QFETCH(QString, refusal);
         TestApp t;
+        t.exec("insert into accounts_dep.person(id, fio, s_staffpos_hl) values (4, 'Гусев Г.Г.', '')");
+        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d1) values (4, 3, 2025, 1, 0)");
+        t.exec("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, price)"
+               " values (10, 7777, 3, '2025-04-01', 4, 2025, 1, 2, 180)");
         t.login();
         openWorkers(t, [&](QDialog*) {
             QVERIFY(t.dm().Workers->locate("id", worker));
             t.seam.answer(yes);
             t.invoke("TForm5", "Button3Click");
-            QCOMPARE(t.seam.last()->kind, QStringLiteral("question"));
-            QCOMPARE(t.seam.last()->title, QStringLiteral("Удаление"));
-            QCOMPARE(t.seam.last()->text, QStringLiteral("Удалить работника?"));
-            QCOMPARE(t.dm().Workers->recordCount(), yes ? 2 : 3);
+            QCOMPARE(t.seam.shown.first().kind, QStringLiteral("question"));
+            QCOMPARE(t.seam.shown.first().title, QStringLiteral("Удаление"));
+            QCOMPARE(t.seam.shown.first().text, QStringLiteral("Удалить работника?"));
+            QCOMPARE(t.seam.last()->text, refusal.isEmpty() ? QStringLiteral("Удалить работника?") : refusal);
+            QCOMPARE(t.dm().Workers->recordCount(), yes && refusal.isEmpty() ? 3 : 4);
             QCOMPARE(t.dm().Workers->recNo(), recNoAfter);
         });
-        QCOMPARE(t.scalar(QString("select count(*) from accounts_dep.person where id=%1").arg(worker)).toInt(), yes ? 0 : 1);
-        QCOMPARE(t.scalar(QString("select count(*) from cmn_contractor.person where id=%1").arg(worker)).toInt(), yes ? 0 : 1);
+        const int kept = yes && refusal.isEmpty() ? 0 : 1;
+        QCOMPARE(t.scalar(QString("select count(*) from accounts_dep.person where id=%1").arg(worker)).toInt(), kept);
+        QCOMPARE(t.scalar(QString("select count(*) from cmn_contractor.person where id=%1").arg(worker)).toInt(), kept);
+        // No timesheet row is left pointing at a worker who is gone.
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.h_tabel h where not exists"
+                          " (select from accounts_dep.person p where p.id=h.w_id)").toInt(), 0);
     }
 
     void databaseRefusesTheDelete()
     {
         TestApp t;
+        t.exec("insert into accounts_dep.person(id, fio, s_staffpos_hl) values (4, 'Гусев Г.Г.', '')");
         t.login();
         t.exec("create function public.keep_person() returns trigger language plpgsql as $$ begin raise exception 'работник в журнале'; end $$");
         t.exec("create trigger keep before delete on accounts_dep.person for each row execute function public.keep_person()");
         openWorkers(t, [&](QDialog* d) {
+            QVERIFY(t.dm().Workers->locate("id", 4));
             t.seam.answer(true);
+            t.seam.expectDbError();
             t.invoke("TForm5", "Button3Click");
             QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
             QVERIFY(t.seam.last()->text.contains(QStringLiteral("работник в журнале")));
-            QCOMPARE(t.dm().Workers->recordCount(), 3);
+            QCOMPARE(t.dm().Workers->recordCount(), 4);
             QVERIFY(d->isVisible());
         });
     }
@@ -332,5 +349,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWorkers)
+PW_TEST_MAIN(TestWorkers)
 #include "test_workers.moc"

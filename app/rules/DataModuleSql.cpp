@@ -26,7 +26,7 @@ QStringList smena(int shift)
             "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  smena.brak, smena.kol_vo::numeric,",
             "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use",
             "from cmn_contractor.person person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
-            "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or s_code::t_id=w_id) and ",
+            "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or accounts_dep.person_code(s_code)=w_id) and ",
             "oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by ",
             "fio, izdel.marka, vid_oper.vid, oper.naimen, color",
         };
@@ -35,7 +35,7 @@ QStringList smena(int shift)
         "smena.cena, s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen, smena.kol_vo::numeric, smena.brak, ",
         "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, smena.id, color,time,smena.ok,vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use  ",
         "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
-        "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or s_code::t_id=w_id) and ",
+        "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or accounts_dep.person_code(s_code)=w_id) and ",
         QStringLiteral("oper.vid=vid_oper.id and smena.smena=%1 and smena.data=:data and ok<>:ok order by fio").arg(shift),
     };
 }
@@ -53,7 +53,7 @@ QStringList hTabel(int shift)
         "coalesce(d31,0))) end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all,",
         "h_tabel.* ",
         "from accounts_dep.h_tabel, cmn_contractor.person, accounts_dep.smena s where ",
-        QStringLiteral("h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and").arg(shift),
+        QStringLiteral("h_tabel.w_id=accounts_dep.person_code(person.s_code) and h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and").arg(shift),
         "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2",
         "group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id ",
         "order by fio",

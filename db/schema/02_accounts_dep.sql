@@ -1,6 +1,13 @@
 -- The workshop's own schema.
 create schema accounts_dep;
 
+-- A worker number as a person of the shared schema holds it in s_code: other applications
+-- may keep any text there ('К-17', ''), so only a whole number counts and anything else
+-- matches no worker instead of failing the statement. Not strict, so that it is inlined.
+create function accounts_dep.person_code(code text) returns numeric
+  language sql immutable parallel safe
+  as $$ select case when code ~ '^\s*[-+]?[0-9]{1,15}\s*$' then code::numeric end $$;
+
 create table accounts_dep.smena (
   id            serial primary key,
   w_id          integer,

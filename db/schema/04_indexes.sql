@@ -12,9 +12,6 @@ create index norm_o_id on accounts_dep.norm(o_id);
 create index oper_i_id on accounts_dep.oper(i_id);
 create index person_s_code on cmn_contractor.person(s_code);
 create index item_level on cmn_classifier.item(id_level);
--- The journal finds a worker by id or by worker number (s_code::t_id = w_id); the reports
--- and the shift timesheet by s_code::integer. Without these the whole person table is
--- cast and scanned for every journal row. Every s_code must be a number for those
--- statements to run at all, so the indexes ask nothing new of the shared table.
-create index person_s_code_num on cmn_contractor.person(((s_code)::t_id));
-create index person_s_code_int on cmn_contractor.person(((s_code)::integer));
+-- The journal, the shift timesheet and the reports find a worker by his number in
+-- s_code; without this the whole person table is read for every journal row.
+create index person_code on cmn_contractor.person((accounts_dep.person_code(s_code)));

@@ -1,6 +1,8 @@
 #include "DayCells.h"
 #include "Connection.h"
 #include "DbError.h"
+#include "Locks.h"
+#include "Rows.h"
 #include "SqlText.h"
 #include "Transaction.h"
 #include <QStringList>
@@ -43,47 +45,27 @@ QString insertStatement(qint64 worker, int shift, const QDate& day, qint64 hours
 
 QString deleteRecordStatement(const QString& id) { return QStringLiteral("delete from accounts_dep.smena where id=") + id; }
 
+QString lockName(qint64 worker, int shift, const QDate& day)
+{
+    return QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(day.month()).arg(day.year());
+}
+
 qint64 lockKey(qint64 worker, int shift, int month, int year)
 {
-    // FNV-1a over the key's text: the same number in every client, whatever its build.
-    const QByteArray text = QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(month).arg(year).toLatin1();
-    quint64 h = 14695981039346656037ULL;
-    for (char ch : text) {
-        h ^= quint8(ch);
-        h *= 1099511628211ULL;
-    }
-    return qint64(h);
+    return Locks::keyOf(lockName(worker, shift, QDate(year, month, 1)));
 }
 
 QString lockStatement(qint64 worker, int shift, const QDate& day)
 {
-    return QStringLiteral("select pg_advisory_xact_lock(") + num(lockKey(worker, shift, day.month(), day.year()))
+    return QStringLiteral("select pg_advisory_xact_lock(") + num(Locks::keyOf(lockName(worker, shift, day)))
         + QLatin1Char(')');
 }
 
-static qint64 firstInteger(Connection& c, const QString& statement)
-{
-    const OdbcReader::Result r = c.select(statement);
-    if (r.rows.isEmpty() || r.rows.first().isEmpty() || r.rows.first().first().isNull())
-        return 0;
-    bool ok = false;
-    const qint64 v = r.rows.first().first().toLongLong(&ok);
-    return ok ? v : qint64(r.rows.first().first().toDouble());
-}
-
-template <class Fn> static void inTransaction(Connection& c, Fn fn)
-{
-    if (c.inTransaction()) {
-        fn();
-        return;
-    }
-    Transaction t(c);
-    fn();
-}
+using Rows::firstInteger;
 
 void refresh(Connection& c, qint64 worker, int shift, const QDate& day)
 {
-    inTransaction(c, [&] {
+    withTransaction(c, [&] {
         c.execute(lockStatement(worker, shift, day));
         const qint64 rows = firstInteger(c, countStatement(worker, shift, day));
         const qint64 hours = firstInteger(c, sumStatement(worker, shift, day));
@@ -93,7 +75,7 @@ void refresh(Connection& c, qint64 worker, int shift, const QDate& day)
 
 void refreshAfterDelete(Connection& c, qint64 worker, int shift, const QDate& day)
 {
-    inTransaction(c, [&] {
+    withTransaction(c, [&] {
         c.execute(lockStatement(worker, shift, day));
         const qint64 hours = firstInteger(c, sumStatement(worker, shift, day));
         c.execute(updateStatement(worker, shift, day, hours));

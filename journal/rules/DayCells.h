@@ -19,6 +19,8 @@ QString deleteRecordStatement(const QString& id);
 // without it two clients could both find no row and insert one each, or write sums that
 // miss each other's records.
 QString lockStatement(qint64 worker, int shift, const QDate& day);
+// The name of that lock (see Locks), for taking it together with others.
+QString lockName(qint64 worker, int shift, const QDate& day);
 qint64 lockKey(qint64 worker, int shift, int month, int year);
 
 // Recomputes the day's cell after a save, inserting the month's row when there is none.

@@ -83,6 +83,10 @@ QString numberProblem(const QVector<NumberField>& fields)
 
 qint64 number(const QString& text) { return text.trimmed().toLongLong(); }
 
+const char* const DefectsMessage = "Значение поля \"Брак\" не может быть больше значения поля \"Кол-во\"!";
+
+bool tooManyDefects(const QString& count, const QString& defects) { return number(defects) > number(count); }
+
 using SqlText::num;
 
 QString duplicateCheck(const Record& r, std::optional<qint64> selfId)

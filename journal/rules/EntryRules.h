@@ -48,6 +48,9 @@ constexpr qint64 MaxInteger = 2147483647;
 constexpr qint64 MaxSmallint = 32767;
 // Empty when every non-blank field is a whole number within its column; else the message.
 QString numberProblem(const QVector<NumberField>& fields);
+// Defects cannot outnumber the pieces made: they would give negative earnings.
+extern const char* const DefectsMessage;
+bool tooManyDefects(const QString& count, const QString& defects);
 // The trimmed text as a number; 0 when blank.
 qint64 number(const QString& text);
 

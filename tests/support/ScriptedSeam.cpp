@@ -53,4 +53,8 @@ bool ScriptedSeam::question(const QString& title, const QString& text)
 void ScriptedSeam::dbError(const QString& message)
 {
     shown.push_back({QStringLiteral("dbError"), QMessageBox::Critical, QString(), message});
+    if (expectedDbErrors_ == 0)
+        QTest::qFail(qPrintable(QStringLiteral("unexpected database error: %1").arg(message)), __FILE__, __LINE__);
+    else
+        --expectedDbErrors_;
 }

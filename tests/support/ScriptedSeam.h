@@ -25,6 +25,8 @@ public:
     // the test can go on working in it (the main window after login).
     void keepOpen(const QString& window);
     void answer(bool yes) { answers_.enqueue(yes); }
+    // The next database error box is part of the script; any other fails the test.
+    void expectDbError() { ++expectedDbErrors_; }
 
     QVector<Shown> shown;
     QStringList modals;
@@ -32,7 +34,7 @@ public:
     QDate todayValue = QDate(2025, 4, 1);
     Shell::BuildStamp stamp{20250401, 36000};
 
-    bool nothingPending() const { return steps_.isEmpty() && answers_.isEmpty(); }
+    bool nothingPending() const { return steps_.isEmpty() && answers_.isEmpty() && expectedDbErrors_ == 0; }
     void clearShown() { shown.clear(); }
     const Shown* last() const { return shown.isEmpty() ? nullptr : &shown.last(); }
     QStringList texts() const;
@@ -56,4 +58,5 @@ private:
     };
     QQueue<Expected> steps_;
     QQueue<bool> answers_;
+    int expectedDbErrors_ = 0;
 };

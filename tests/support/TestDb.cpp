@@ -53,10 +53,16 @@ TestApp::TestApp()
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
     check = TestDb::connect(database, QStringLiteral("check_") + database);
+    if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
+        a->setSeam(&seam);
 }
 
 TestApp::~TestApp()
 {
+    if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
+        a->setSeam(nullptr);
+    if (!seam.nothingPending())
+        QTest::qFail("a scripted window, answer or error did not come", __FILE__, __LINE__);
     check.reset();
     app.reset();
 }
@@ -65,10 +71,16 @@ TDataModule6& TestApp::dm() const { return *app->DataModule6(); }
 
 void TestApp::login(const QString& code)
 {
-    seam.activate(app->Form23());
-    app->Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(code);
+    if (!app->Form23()->isVisible())
+        seam.showMain(app->Form23());
+    else
+        seam.activate(app->Form23());
+    auto* field = app->Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    field->clear();
+    QTest::keyClicks(field, code);
     seam.keepOpen(QStringLiteral("TForm1"));
-    app->Form23()->Button1Click();
+    // Enter in the field presses the default button "Вход".
+    QTest::keyClick(field, Qt::Key_Return);
     seam.quitRequests = 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include "App.h"
+#include "PwApplication.h"
+#include <QTest>
 #include "Connection.h"
 #include "ScriptedSeam.h"
 #include <QString>
@@ -7,6 +9,18 @@
 
 class TDataModule6;
 class QTableView;
+
+// A test program's main: the application object is the program's own, so that an error
+// a handler raises on a real click reaches the central error display.
+#define PW_TEST_MAIN(TestClass)                                                                                        \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        PwApplication app(argc, argv);                                                                                 \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        TestClass tc;                                                                                                  \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
+    }
 
 // Databases of the test cluster: each test case gets its own copy of the template.
 namespace TestDb {

@@ -55,22 +55,13 @@ void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), con
     QVERIFY(t.seam.nothingPending());
 }
 
-void pickFrom(TestApp& t, const QString& window, Query* list, const ScriptedSeam::Step& step)
+void pickFrom(TestApp& t, const QString& window, const ScriptedSeam::Step& step)
 {
-    auto* w = qobject_cast<QDialog*>(t.app->window(window));
-    auto* choose = t.find<QPushButton>(window, "Button2");
-    auto* search = edit(t, window, "Edit1");
-    w->setProperty("Tag", 1);
-    list->open();
-    choose->setText("Выбрать");
-    setDefaultButton(choose, true);
-    t.find<QPushButton>(window, "Button1")->hide();
-    t.find<QPushButton>(window, "Button3")->hide();
-    search->show();
-    search->clear();
+    // The operation dialog's "..." next to the product (TForm3) or the kind (TForm8).
+    const QString button = window == QLatin1String("TForm3") ? QStringLiteral("Button3") : QStringLiteral("Button4");
+    t.seam.onModal(QStringLiteral("TForm10"),
+                   [&](QDialog*) { QTest::mouseClick(t.find<QPushButton>("TForm10", button), Qt::LeftButton); });
     t.seam.onModal(window, step);
-    t.app->seam().showModal(w);
-    setDefaultButton(choose, false);
-    search->hide();
-    list->close();
+    t.app->seam().showModal(qobject_cast<QDialog*>(t.app->window(QStringLiteral("TForm10"))));
+    QVERIFY(t.seam.nothingPending());
 }

@@ -30,7 +30,6 @@ void workOn(TestApp& t, const QDate& day, int shift);
 // the test when a modal showing or answer the step expected did not come.
 void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), const ScriptedSeam::Step& step);
 
-// Sets a list window up as a dialog's "..." does (picker mode, "Выбрать" the default
-// button, add and delete hidden, the search box shown and empty, its query open), shows
-// it with the step, and undoes the set-up after.
-void pickFrom(TestApp& t, const QString& window, Query* list, const ScriptedSeam::Step& step);
+// Opens a list window as the operation dialog's "..." does (a click on the button), runs
+// the step in it, and lets the dialog take the choice.
+void pickFrom(TestApp& t, const QString& window, const ScriptedSeam::Step& step);

@@ -1,0 +1,75 @@
+#include "JournalRecords.h"
+#include "Connection.h"
+#include "DayCells.h"
+#include "Locks.h"
+#include "Rows.h"
+#include "SqlText.h"
+#include "Transaction.h"
+
+namespace JournalRecords {
+
+namespace {
+struct Place {
+    qint64 worker;
+    int shift;
+    QDate day;
+    bool operator==(const Place& o) const { return worker == o.worker && shift == o.shift && day == o.day; }
+};
+
+Place placeOf(const QVector<QVariant>& row)
+{
+    return {row.value(0).toLongLong(), row.value(1).toInt(), row.value(2).toDate()};
+}
+
+// The record's place as stored, locked against other changes until the transaction ends.
+std::optional<Place> storedPlace(Connection& c, qint64 id)
+{
+    const OdbcReader::Result r =
+        c.select(QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=") + SqlText::num(id)
+                 + QStringLiteral(" for update"));
+    if (r.rows.isEmpty())
+        return std::nullopt;
+    return placeOf(r.rows.first());
+}
+} // namespace
+
+Outcome save(Connection& c, const EntryRules::Record& r, std::optional<qint64> id)
+{
+    Transaction t(c);
+    const Place to{r.worker, r.shift, r.date};
+    std::optional<Place> from;
+    if (id) {
+        from = storedPlace(c, *id);
+        if (!from)
+            return Outcome::Gone;
+    }
+    // The cell lock also covers the duplicate check: a duplicate has the same day cell.
+    QStringList locks{DayCells::lockName(to.worker, to.shift, to.day)};
+    if (from && from->day.isValid())
+        locks << DayCells::lockName(from->worker, from->shift, from->day);
+    Locks::lockAll(c, locks);
+    if (Rows::firstInteger(c, EntryRules::duplicateCheck(r, id)) > 0)
+        return Outcome::Duplicate;
+    c.execute(id ? EntryRules::updateStatement(r, *id) : EntryRules::insertStatement(r));
+    DayCells::refresh(c, to.worker, to.shift, to.day);
+    if (from && from->day.isValid() && !(*from == to))
+        DayCells::refreshAfterDelete(c, from->worker, from->shift, from->day);
+    return Outcome::Saved;
+}
+
+Removed remove(Connection& c, qint64 id)
+{
+    Transaction t(c);
+    const OdbcReader::Result r = c.select(DayCells::deleteRecordStatement(SqlText::num(id))
+                                          + QStringLiteral(" returning w_id, smena, data"));
+    Removed out;
+    if (r.rows.isEmpty())
+        return out;
+    const Place p = placeOf(r.rows.first());
+    out = {true, p.worker, p.shift, p.day};
+    if (p.day.isValid())
+        DayCells::refreshAfterDelete(c, p.worker, p.shift, p.day);
+    return out;
+}
+
+} // namespace JournalRecords
