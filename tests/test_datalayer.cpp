@@ -5,6 +5,7 @@
 #include "Query.h"
 #include "SqlText.h"
 #include "TestDb.h"
+#include "Transaction.h"
 #include "rules/DataModuleSql.h"
 #include <QTest>
 
@@ -120,6 +121,60 @@ private slots:
         q.setParam("x", 1);
         q.reopen();
         QVERIFY(q.isEmpty());
+    }
+
+    void preparedQueryRecoversAfterATableChanges()
+    {
+        const QString db = TestDb::create();
+        auto own = TestDb::connect(db, QStringLiteral("prep"));
+        Query q(*own, "q");
+        q.setSql("select * from accounts_dep.ver where d >= :d");
+        q.setParam("d", 0);
+        q.open();
+        QCOMPARE(q.fieldNames().size(), 3);
+        // The column the schema upgrade adds changes the result type of a "select *".
+        TestDb::connect(db, QStringLiteral("prep_alter"))->execute("alter table accounts_dep.ver add column i_night int default 0");
+        q.reopen();
+        QCOMPARE(q.fieldNames().size(), 4);
+        q.reopen();
+        QCOMPARE(q.recordCount(), 1);
+    }
+
+    void failedCommitLeavesNoTransactionOpen()
+    {
+        const QString db = TestDb::create();
+        auto own = TestDb::connect(db, QStringLiteral("commit"));
+        auto other = TestDb::connect(db, QStringLiteral("commit_other"));
+        // A check that fires only at commit, as a deferred constraint does.
+        own->execute("create function no_zero() returns trigger language plpgsql as $$"
+                     " begin if new.d = 0 then raise exception 'zero at commit'; end if; return null; end $$");
+        own->execute("create constraint trigger no_zero after insert on accounts_dep.ver deferrable initially deferred"
+                     " for each row execute function no_zero()");
+        bool failed = false;
+        try {
+            Transaction t(*own);
+            own->execute("insert into accounts_dep.ver(d, t, delim) values (0, 0, '.')");
+        } catch (const DbError& e) {
+            failed = e.message().contains("zero at commit");
+        }
+        QVERIFY(failed);
+        QVERIFY(!own->inTransaction());
+        // A single statement afterwards is committed by itself: another client sees it at once.
+        own->execute("update accounts_dep.ver set t = 42");
+        QCOMPARE(other->select("select t from accounts_dep.ver").rows.value(0).value(0).toInt(), 42);
+        QCOMPARE(other->select("select count(*) from accounts_dep.ver").rows.value(0).value(0).toInt(), 1);
+    }
+
+    void backslashesStayTextWhateverTheServerSays()
+    {
+        const QString db = TestDb::create();
+        TestDb::connect(db, QStringLiteral("scs_admin"))
+            ->execute("alter database " + db + " set standard_conforming_strings = off");
+        auto own = TestDb::connect(db, QStringLiteral("scs"));
+        const QString name = QStringLiteral("x\\', null); delete from accounts_dep.smena; --");
+        own->execute("insert into accounts_dep.person(fio, s_staffpos_hl) values(" + SqlText::quote(name) + ", '')");
+        QCOMPARE(own->select("select count(*) from accounts_dep.smena").rows.value(0).value(0).toInt(), 7);
+        QCOMPARE(own->select("select fio from accounts_dep.person where fio like 'x%'").rows.value(0).value(0).toString(), name);
     }
 
     void errorsCarryTheDatabaseMessage()
