@@ -11,8 +11,27 @@
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <functional>
 
 namespace {
+// +1 for the next cell, -1 for the previous one, 0 for keys that do not move.
+int stepOf(const QKeyEvent* key, bool enterMoves)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return 0;
+    switch (key->key()) {
+    case Qt::Key_Backtab:
+        return -1;
+    case Qt::Key_Tab:
+        return key->modifiers() & Qt::ShiftModifier ? -1 : 1;
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        return enterMoves ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
 const QVector<GridColumn> kColumns = {
     {"norma", "Норматив", 133, Qt::AlignRight | Qt::AlignVCenter},
     {"price", "Цена", 105, Qt::AlignRight | Qt::AlignVCenter, true, "#0.00#"},
@@ -23,7 +42,7 @@ const QVector<GridColumn> kColumns = {
 // the table is always a number the database reads.
 class NumberDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    NumberDelegate(QObject* parent, std::function<void(int)> step) : QStyledItemDelegate(parent), step_(std::move(step)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
@@ -45,8 +64,21 @@ public:
         model->setData(index, text, Qt::EditRole);
     }
 
+protected:
+    // Tab and Enter move on at once: the base class closes on Enter only after a round of
+    // the event loop, so keys typed meanwhile would land in the old cell.
+    bool eventFilter(QObject* editor, QEvent* event) override
+    {
+        const int step = event->type() == QEvent::KeyPress ? stepOf(static_cast<QKeyEvent*>(event), true) : 0;
+        if (step == 0)
+            return QStyledItemDelegate::eventFilter(editor, event);
+        step_(step);
+        return true;
+    }
+
 private:
     static bool isPrice(const QModelIndex& index) { return kColumns.value(index.column()).field == QLatin1String("price"); }
+    std::function<void(int)> step_;
 };
 } // namespace
 
@@ -60,10 +92,16 @@ TForm22::TForm22(App& a) : TForm(a), ui(std::make_unique<Ui::TForm22>())
     model_ = bindGrid(ui->DBGrid1, norm, kColumns);
     model_->setEditable(true);
     ui->DBGrid1->verticalHeader()->show();
-    ui->DBGrid1->setItemDelegate(new NumberDelegate(ui->DBGrid1));
+    auto step = [this](int s) { seam().guarded([this, s] { DBGrid1Step(s); }); };
+    ui->DBGrid1->setItemDelegate(new NumberDelegate(ui->DBGrid1, step));
     ui->DBGrid1->installEventFilter(this);
     connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this, &TForm22::cellChanged);
     connect(norm, &Query::rowChanged, this, &TForm22::claimNewRow);
+    // A reading put off while a cell was open is done once it closes.
+    connect(ui->DBGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (rereadPending_)
+            scheduleReread();
+    });
     connect(ui->Button1, &QPushButton::clicked, this, &TForm22::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm22::Button2Click);
 }
@@ -73,7 +111,13 @@ TForm22::~TForm22() = default;
 bool TForm22::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->DBGrid1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* press = static_cast<QKeyEvent*>(event);
+        // Enter on a cell with nothing typed is the window's: save and close.
+        if (const int step = stepOf(press, norm->isModified())) {
+            seam().guarded([this, step] { DBGrid1Step(step); });
+            return true;
+        }
+        const int key = press->key();
         const bool lastRow = norm->recNo() >= norm->recordCount();
         if (key == Qt::Key_Insert || (key == Qt::Key_Down && lastRow)) {
             seam().guarded([this] { DBGrid1Append(); });
@@ -97,44 +141,61 @@ void TForm22::cellChanged(const QModelIndex& current, const QModelIndex& previou
     // The editor's text has reached the query by now; the cursor still stands on the
     // row that was left.
     if (previous.isValid() && current != previous)
-        seam().guarded([this] { DBGrid1ColExit(); });
+        seam().guarded([&] { leaveCell(current.row() != previous.row()); });
 }
 
-void TForm22::DBGrid1ColExit()
+bool TForm22::rowComplete() const
 {
-    if (!norm->isEditing() || !norm->isModified())
+    for (const GridColumn& c : kColumns)
+        if (norm->isNull(c.field))
+            return false;
+    return true;
+}
+
+// A new row waits for its last value or for the user to leave it, so that a half-typed
+// row is neither stored nor moved into norma order under the user's hands.
+bool TForm22::storeDue(bool leavingRow) const
+{
+    return norm->isEditing() && norm->isModified() && (leavingRow || !norm->isAppending() || rowComplete());
+}
+
+void TForm22::leaveCell(bool leavingRow)
+{
+    if (!storeDue(leavingRow))
         return;
     claimNewRow();
     norm->post();
-    // Read again once the view has finished moving, so that the row lands in its order.
-    if (!rereadPending_) {
-        rereadPending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            if (rereadPending_)
-                seam().guarded([this] { Reread(); });
-        });
-    }
+    rereadPending_ = true;
+    scheduleReread();
+}
+
+// Read again once the view has finished moving, so that the row lands in its order.
+void TForm22::scheduleReread()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (rereadPending_)
+            seam().guarded([this] { Reread(); });
+    });
 }
 
 void TForm22::DBGrid1Append()
 {
     if (!norm->isOpen())
         return;
-    if (norm->isAppending()) {
-        if (norm->isModified())
-            DBGrid1ColExit();
+    commitEditor();
+    if (norm->isAppending() && !norm->isModified())
         return;
-    }
     const int column = std::max(0, ui->DBGrid1->currentIndex().column());
-    norm->append();
+    norm->append(); // stores the row being typed first
     ui->DBGrid1->setCurrentIndex(model_->index(norm->recNo() - 1, column));
 }
 
 void TForm22::Reread()
 {
-    rereadPending_ = false;
-    if (!norm->isOpen() || norm->isEditing())
+    // An open editor would go with the old rows, and the keyboard focus with it.
+    if (!norm->isOpen() || norm->isEditing() || openEditor())
         return;
+    rereadPending_ = false;
     const QVariant id = norm->isEmpty() ? QVariant() : norm->value(QStringLiteral("id"));
     const int column = std::max(0, ui->DBGrid1->currentIndex().column());
     norm->reopen();
@@ -144,21 +205,65 @@ void TForm22::Reread()
         ui->DBGrid1->setCurrentIndex(model_->index(norm->recNo() - 1, column));
 }
 
+void TForm22::DBGrid1Step(int step)
+{
+    commitEditor();
+    ui->DBGrid1->setFocus();
+    QModelIndex at = ui->DBGrid1->currentIndex();
+    if (!at.isValid())
+        return;
+    const int column = at.column() + step;
+    const bool leavingRow = column < 0 || column >= model_->columnCount();
+    const bool wasNew = norm->isAppending();
+    if (storeDue(leavingRow)) {
+        claimNewRow();
+        norm->post();
+        Reread();
+        at = ui->DBGrid1->currentIndex();
+    }
+    if (!leavingRow)
+        ui->DBGrid1->setCurrentIndex(model_->index(at.row(), column));
+    else if (step < 0 && at.row() > 0)
+        ui->DBGrid1->setCurrentIndex(model_->index(at.row() - 1, model_->columnCount() - 1));
+    else if (step > 0)
+        nextRow(at.row(), wasNew);
+}
+
+// After a new row the next one is new as well; an untouched new row stays the last.
+void TForm22::nextRow(int row, bool afterNew)
+{
+    if (norm->isAppending())
+        return;
+    if (!afterNew && row + 1 < model_->rowCount()) {
+        ui->DBGrid1->setCurrentIndex(model_->index(row + 1, 0));
+        return;
+    }
+    norm->append();
+    ui->DBGrid1->setCurrentIndex(model_->index(norm->recNo() - 1, 0));
+}
+
+QLineEdit* TForm22::openEditor() const
+{
+    // Closed editors linger hidden until deleted.
+    for (auto* editor : ui->DBGrid1->viewport()->findChildren<QLineEdit*>())
+        if (editor->isVisible())
+            return editor;
+    return nullptr;
+}
+
 void TForm22::commitEditor()
 {
-    for (auto* editor : ui->DBGrid1->viewport()->findChildren<QLineEdit*>())
-        if (editor->isVisible()) {
-            emit ui->DBGrid1->itemDelegate()->commitData(editor);
-            emit ui->DBGrid1->itemDelegate()->closeEditor(editor);
-        }
+    if (QLineEdit* editor = openEditor()) {
+        emit ui->DBGrid1->itemDelegate()->commitData(editor);
+        emit ui->DBGrid1->itemDelegate()->closeEditor(editor);
+    }
 }
 
 void TForm22::Button2Click()
 {
     // A typed value of the row about to go is of no use.
-    for (auto* editor : ui->DBGrid1->viewport()->findChildren<QLineEdit*>())
-        if (editor->isVisible())
-            emit ui->DBGrid1->itemDelegate()->closeEditor(editor);
+    if (QLineEdit* editor = openEditor())
+        emit ui->DBGrid1->itemDelegate()->closeEditor(editor);
     if (norm->isAppending())
         norm->cancel();
     else if (norm->recordCount() > 1)

@@ -6,9 +6,11 @@
 namespace Ui { class TForm22; }
 class Query;
 class QueryModel;
+class QLineEdit;
 
-// The norm rows of one operation in an editable grid: every changed cell is stored as
-// soon as the user leaves it; the last norm row cannot be deleted here.
+// The norm rows of one operation in an editable grid, typed into as in a spreadsheet: a
+// changed cell of a stored row is stored as soon as the user leaves it, a new row once it
+// is complete or left; the last norm row cannot be deleted here.
 class TForm22 : public TForm {
     Q_OBJECT
 public:
@@ -24,10 +26,11 @@ public:
 
 public slots:
     void FormActivate();
-    // A cell left for another one: a changed row is stored and the rows read again.
-    void DBGrid1ColExit();
     // A new norm row below the others (Insert, or Down on the last row).
     void DBGrid1Append();
+    // Tab, Enter (step 1) and Shift+Tab (-1): the next cell of the row, then the next row,
+    // a new one after the last; the row is stored once complete or left.
+    void DBGrid1Step(int step);
     void Button1Click();
     void Button2Click();
     // Reads the operation's rows again, staying on the row and column the user is in.
@@ -39,6 +42,14 @@ protected:
 
 private:
     void cellChanged(const QModelIndex& current, const QModelIndex& previous);
+    // A cell left: a changed row is stored and the rows read again; a new row only once
+    // it is complete or left.
+    void leaveCell(bool leavingRow);
+    void scheduleReread();
+    bool storeDue(bool leavingRow) const;
+    bool rowComplete() const;
+    void nextRow(int row, bool afterNew);
+    QLineEdit* openEditor() const;
     void commitEditor();
     void claimNewRow();
 

@@ -439,7 +439,8 @@ private slots:
                 grid->setCurrentIndex(model->index(0, 2));
                 QCOMPARE(t.scalar("select price from accounts_dep.norm where o_id=200 and norma=50").toDouble(), 8.5);
 
-                // A new row belongs to the operation and takes its place in norma order.
+                // A new row belongs to the operation and, once left, takes its place in
+                // norma order; half typed it waits.
                 grid->setFocus();
                 QTest::keyClick(grid, Qt::Key_Insert);
                 QCOMPARE(model->rowCount(), 3);
@@ -447,9 +448,13 @@ private slots:
                 QVERIFY(model->setData(model->index(2, 0), "75", Qt::EditRole));
                 grid->setCurrentIndex(model->index(2, 1));
                 QTest::qWait(1);
+                QCOMPARE(t.scalar("select count(*) from accounts_dep.norm where o_id=200 and norma=75").toInt(), 0);
+                grid->setCurrentIndex(model->index(0, 1));
+                QTest::qWait(1);
                 QCOMPARE(t.scalar("select count(*) from accounts_dep.norm where o_id=200 and norma=75").toInt(), 1);
                 QCOMPARE(model->data(model->index(1, 0), Qt::DisplayRole).toString(), QStringLiteral("75"));
-                QCOMPARE(grid->currentIndex(), model->index(1, 1));
+                QCOMPARE(grid->currentIndex(), model->index(0, 1));
+                grid->setCurrentIndex(model->index(1, 1));
                 QCOMPARE(norm->asInteger("norma"), 75);
 
                 // Typed in the user's notation in an open cell, stored by "Сохранить".
