@@ -266,6 +266,11 @@ void Paginator::place(CBand& band, int row)
             if (e.reset)
                 ce.expr->resetSums();
         }
+        auto known = texts_.constFind(text);
+        if (known != texts_.constEnd())
+            text = *known;
+        else if (text.size() < 40)
+            texts_.insert(text);
         current_.items.push_back(
             {float(e.x), float(y_ + e.y), float(ce.w), float(ce.h), quint16(ce.style), index, text});
     }

@@ -3,6 +3,7 @@
 #include "Layout.h"
 #include "Pages.h"
 #include <QHash>
+#include <QSet>
 #include <QVariant>
 #include <memory>
 #include <vector>
@@ -82,6 +83,7 @@ private:
     bool started_ = false;
     bool done_ = false;
     QStringList keys_;
+    QSet<QString> texts_; // one copy of each printed text: a year's pages repeat most of them
 };
 
 } // namespace Rep
