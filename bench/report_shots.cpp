@@ -11,7 +11,7 @@
 #include "reports/TForm17.h"
 #include "reports/TForm20.h"
 #include "reports/TForm21.h"
-#include "rules/ReportSql.h"
+#include "reports/rules/ReportSql.h"
 #include <QDate>
 #include <cstdio>
 

@@ -40,7 +40,14 @@ Band title(QVector<Element> headings, double titlePt)
     b.name = QStringLiteral("title");
     b.height = 8;
     b.background = QColor(0xF4, 0xF4, 0xF4);
-    b.elements << label(QString(), 0).named(QStringLiteral("QRLabel1")).withFont(QStringLiteral("Arial"), titlePt, true);
+    b.elements << label(QString(), 0).named(QStringLiteral("QRLabel1")).withFont(QStringLiteral("Arial"), titlePt, true)
+                      .at(0, 8);
+    // The headings go on a line of their own under the title, which is longer than the
+    // room left of them.
+    if (!headings.isEmpty())
+        b.height = 13;
+    for (Element& h : headings)
+        h.at(7.5, 5);
     b.elements << headings;
     Band spacer;
     spacer.name = QStringLiteral("spacer");

@@ -41,7 +41,7 @@ TForm15::TForm15(App& a) : ReportLayout(a), H_Tabel(makeQuery(QStringLiteral("H_
         d.elements << cell;
         days << QStringLiteral("sd") + n;
     }
-    columns.header.elements << label(QStringLiteral("Итого"), 265, 12).bold();
+    columns.header.elements << label(QStringLiteral("Итого"), 263, 14).centre().bold();
     d.elements << expr(days.join(QLatin1Char('+')), 265, 10).centre().bold();
     l.groups.push_back(columns);
 
