@@ -10,7 +10,12 @@
 #include "refbooks/TForm9.h"
 #include "refbooks/TForm10.h"
 #include "journal/TForm11.h"
+#include "reports/TForm15.h"
+#include "reports/TForm16.h"
+#include "reports/TForm17.h"
 #include "reports/TForm18.h"
+#include "reports/TForm20.h"
+#include "reports/TForm21.h"
 #include "refbooks/TForm22.h"
 #include <functional>
 
@@ -31,6 +36,11 @@ const Entry kWindows[] = {
     {"TForm10", [](App& a) { return new TForm10(a); }},
     {"TForm11", [](App& a) { return new TForm11(a); }},
     {"TForm18", [](App& a) { return new TForm18(a); }},
+    {"TForm21", [](App& a) { return new TForm21(a); }},
+    {"TForm15", [](App& a) { return new TForm15(a); }},
+    {"TForm16", [](App& a) { return new TForm16(a); }},
+    {"TForm17", [](App& a) { return new TForm17(a); }},
+    {"TForm20", [](App& a) { return new TForm20(a); }},
     {"TForm22", [](App& a) { return new TForm22(a); }},
 };
 } // namespace

@@ -1,10 +1,22 @@
 #include "TForm18.h"
+#include "App.h"
+#include "Query.h"
+#include "TForm16.h"
+#include "TForm17.h"
+#include "TForm20.h"
+#include "TForm21.h"
+#include "rules/ReportSql.h"
 #include "ui_TForm18.h"
 
 TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
 {
     ui->setupUi(this);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm18::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm18::Button3Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TForm18::Button4Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
+    // Button6 (Excel) gets its export with the spreadsheet layer.
     fixSize();
 }
 
@@ -27,6 +39,59 @@ void TForm18::setProductKind(int index)
 {
     QRadioButton* items[] = {ui->RadioGroup1Item0, ui->RadioGroup1Item1, ui->RadioGroup1Item2};
     items[qBound(0, index, 2)]->setChecked(true);
+}
+
+void TForm18::runReport(ReportLayout& layout, Query& query, const QString& titlePrefix)
+{
+    const QDate from = ui->DTPicker1->date();
+    const QDate to = ui->DTPicker2->date();
+    // An inverted or empty period can only give an empty report; saying why serves the
+    // user better than a blank page.
+    if (from >= to) {
+        error(QStringLiteral("Дата \"с\" должна быть раньше даты \"по\"!"));
+        return;
+    }
+    query.close();
+    query.setParam(QStringLiteral("data1"), from);
+    query.setParam(QStringLiteral("data2"), to);
+    const QString filter = ReportSql::kindFilter(productKind());
+    if (!filter.isEmpty())
+        query.setFilter(filter);
+    query.setFiltered(!filter.isEmpty());
+    {
+        BusyCursor busy;
+        query.open();
+    }
+    layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
+    struct Closer {
+        Query& q;
+        ~Closer() { q.close(); }
+    } closer{query};
+    layout.preview(query);
+}
+
+void TForm18::Button2Click()
+{
+    TForm17* f = app.form<TForm17>();
+    runReport(*f, *f->t_Report, QStringLiteral("   Отчет по продукции за период с "));
+}
+
+void TForm18::Button4Click()
+{
+    TForm16* f = app.form<TForm16>();
+    runReport(*f, *f->t_Report, QStringLiteral("   Отчет по рабочим за период с "));
+}
+
+void TForm18::Button1Click()
+{
+    TForm20* f = app.form<TForm20>();
+    runReport(*f, *f->w_Report, QStringLiteral("   Детальный отчет по рабочим за период с "));
+}
+
+void TForm18::Button3Click()
+{
+    TForm21* f = app.form<TForm21>();
+    runReport(*f, *f->i_Report, QStringLiteral("   Детальный отчет по продукции за период с "));
 }
 
 void TForm18::Button5Click() { reject(); }

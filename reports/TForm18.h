@@ -3,6 +3,9 @@
 #include <QDate>
 #include <memory>
 
+class Query;
+class ReportLayout;
+
 namespace Ui { class TForm18; }
 
 // The period reports window: product kind, period, the report and export buttons.
@@ -18,8 +21,14 @@ public:
 public slots:
     void setPeriod(const QDate& from, const QDate& to);
     void setProductKind(int index);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
     void Button5Click();
 
 private:
+    // Runs one report: period and product kind onto its query, title, preview.
+    void runReport(ReportLayout& layout, Query& query, const QString& titlePrefix);
     std::unique_ptr<Ui::TForm18> ui;
 };

@@ -1,0 +1,34 @@
+#include "TForm20.h"
+#include "rules/ReportSql.h"
+
+using namespace Rep;
+using namespace PeriodBands;
+
+TForm20::TForm20(App& a) : ReportLayout(a), w_Report(makeQuery(QStringLiteral("w_Report"), ReportSql::wReport()))
+{
+    Layout& l = QuickRep1.layout;
+    const QString f = QStringLiteral("Arial");
+    l.groups.push_back(reportGroup({label("Брак", 124, 9).withFont(f, 9, true),
+                                    label("Количество", 133, 24).withFont(f, 9, true),
+                                    label("Сумма", 157, 20).withFont(f, 9, true)},
+                                   {total("sum(brk)", 132, 11, 11), total("sum(kolvo)", 145, 19, 11),
+                                    total("sum(summa)", 166, 24, 11, "#0.00")},
+                                   106));
+    l.groups.push_back(group("fio", true,
+                             {total("sum(brk)", 128, 9, 9), total("sum(kolvo)", 146, 17, 9),
+                              total("sum(summa)", 170, 20, 9, "#0.00")},
+                             true));
+    QVector<Element> d{
+        field("marka", 0, 41),
+        field("vid", 43, 29).centre(),
+        field("color", 74, 16).centre(),
+        expr(kKindText, 91, 30),
+        field("brk", 128, 9).centre(),
+        field("kolvo", 146, 17).centre(),
+        field("summa", 170, 20).centre().withMask("#0.00"),
+    };
+    for (Element& e : d)
+        e.font = {QStringLiteral("MS Sans Serif"), 8, false};
+    l.detail = detail(d, 4.5);
+    l.pageFooter = pageFooter();
+}

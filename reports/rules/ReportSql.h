@@ -1,0 +1,22 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// Statement texts of the printed reports, kept as the lines they are sent with.
+namespace ReportSql {
+// Summary by worker (TForm16) and by product group (TForm17): parameters data1, data2.
+QStringList tReportByWorker();
+QStringList tReportByProduct();
+// Detailed by worker (TForm20) and by product group (TForm21): parameters data1, data2.
+QStringList wReport();
+QStringList iReport();
+// Month timesheet (TForm15): parameters mnth, yea.
+QStringList hTabel();
+
+// The client-side filter of a product-kind choice (0 all, 1 finished products, 2 blanks);
+// empty for all.
+QString kindFilter(int kind);
+// "   Отчет по рабочим за период с 01.03.2025 по 01.04.2025".
+QString title(const QString& prefix, const QDate& from, const QDate& to);
+} // namespace ReportSql
