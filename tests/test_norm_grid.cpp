@@ -225,5 +225,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNormGrid)
+PW_TEST_MAIN(TestNormGrid)
 #include "test_norm_grid.moc"

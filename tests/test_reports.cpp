@@ -300,5 +300,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReports)
+PW_TEST_MAIN(TestReports)
 #include "test_reports.moc"
