@@ -164,8 +164,10 @@ void applyColumns(QTableView* view)
     for (int i = 0; i < model->columns().size(); ++i) {
         const GridColumn& c = model->columns()[i];
         view->setColumnHidden(i, !c.visible);
-        if (c.width > 0)
-            view->setColumnWidth(i, c.width);
+        if (c.width == Stretch)
+            view->horizontalHeader()->setSectionResizeMode(i, QHeaderView::Stretch);
+        else if (c.width > 0 || !c.sample.isEmpty())
+            view->setColumnWidth(i, std::max(c.width, c.sample.isEmpty() ? 0 : view->fontMetrics().horizontalAdvance(c.sample) + 14));
     }
 }
 

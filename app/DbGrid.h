@@ -11,11 +11,16 @@ class QTableView;
 struct GridColumn {
     QString field;
     QString title;
-    int width = 64;                              // 0: the view's default
+    int width = 64;                              // 0: the view's default; Stretch: what the others leave
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool visible = true;
     QString format = {};                         // "#0.00#" style number mask; empty: as read
+    QString sample = {};                         // the column is at least as wide as this text
 };
+
+// The width of the one column of a grid that takes the room the others leave, so that
+// the grid fits its window whatever the font.
+constexpr int Stretch = -1;
 
 // A grid model over a client-side query: rows are the query's shown rows, columns come
 // from a table of GridColumn. Per-cell looks come from a callback asked for the data roles.

@@ -25,7 +25,7 @@ namespace {
 const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 const QVector<GridColumn> kJournalColumns = {
     {"fio", "Фамилия И.О.", 250},
-    {"marka", "Марка изделия", 260},
+    {"marka", "Марка изделия", Stretch},
     {"vid", "Операция", 155},
     {"nmn", "Вид", 157},
     {"color", "Цвет", 45, Qt::AlignCenter},
@@ -35,7 +35,8 @@ const QVector<GridColumn> kJournalColumns = {
     {"summa", "Итого (р.)", 78, kRight},
     {"prize", "Премия (%)", 64, Qt::AlignCenter, false},
     {"ok", "OK", 37},
-    {"vvod", "Заведен", 88, Qt::AlignCenter},
+    // Records entered by other programs carry a time as well.
+    {"vvod", "Заведен", 72, Qt::AlignCenter, true, {}, "00.00.0000 00:00:00"},
 };
 
 struct MenuItem {

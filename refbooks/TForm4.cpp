@@ -13,7 +13,7 @@
 
 namespace {
 const QVector<GridColumn> kColumns = {
-    {"marka", "Марка", 320},
+    {"marka", "Марка", Stretch},
     {"vid", "Опреция", 243},
     {"cena", "Цена (min)", 74, Qt::AlignRight | Qt::AlignVCenter},
     {"nmn", "Вид", 139},

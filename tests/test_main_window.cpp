@@ -6,7 +6,12 @@
 #include "TForm1.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
+#include "SqlText.h"
+#include "rules/DataModuleSql.h"
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QRadioButton>
@@ -16,6 +21,19 @@
 namespace {
 QStringList names(Query* q) { return columnTexts(q, "fio"); }
 QString okOf(TestApp& t, int id) { return t.scalar(QString("select ok from accounts_dep.smena where id=%1").arg(id)).toString(); }
+void click(TestApp& t, const QString& window, const QString& button)
+{
+    QTest::mouseClick(t.find<QPushButton>(window, button), Qt::LeftButton);
+}
+// Where the last shown column of a grid ends.
+int rightEdge(QTableView* v)
+{
+    int edge = 0;
+    for (int c = 0; c < v->model()->columnCount(); ++c)
+        if (!v->isColumnHidden(c))
+            edge = std::max(edge, v->columnViewportPosition(c) + v->columnWidth(c));
+    return edge;
+}
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -172,6 +190,151 @@ private slots:
         QCOMPARE(t.dm().Smena1->recordCount(), 3);
         // The session is set up again: day-first date texts still read day first.
         QCOMPARE(t.dm().ADO_DB.select("select '02.4.2025'::date").rows.value(0).value(0).toDate(), QDate(2025, 4, 2));
+    }
+
+    void mainPathsThroughTheWidgets()
+    {
+        TestApp t;
+        t.login();
+        auto* grid = t.find<QTableView>("TForm1", "DBGrid2");
+        // A double click on a row toggles its mark.
+        const QPoint row1 = grid->visualRect(grid->model()->index(0, 0)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row1);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row1);
+        QCOMPARE(okOf(t, 1), QStringLiteral("ok"));
+        // "Добавить": the worker and the operation picked in their lists, then "Запись".
+        t.seam.onModal("TForm11", [&](QDialog* d) {
+            t.seam.onModal("TForm5", [&](QDialog*) {
+                auto* workers = t.find<QTableView>("TForm5", "DBGrid1");
+                const QPoint third = workers->visualRect(workers->model()->index(2, 0)).center();
+                QTest::mouseClick(workers->viewport(), Qt::LeftButton, {}, third);
+                QTest::mouseDClick(workers->viewport(), Qt::LeftButton, {}, third);
+            });
+            click(t, "TForm11", "Button3");
+            t.seam.onModal("TForm4", [&](QDialog*) {
+                type(edit(t, "TForm4", "Edit1"), "Б-1");
+                click(t, "TForm4", "Button2");
+            });
+            click(t, "TForm11", "Button4");
+            type(edit(t, "TForm11", "Edit3"), "12");
+            click(t, "TForm11", "Button1");
+            QVERIFY(!d->isVisible());
+        });
+        click(t, "TForm1", "Button1");
+        QCOMPARE(t.scalar("select w_id || ':' || o_id || ':' || kol_vo || ':' || cena from accounts_dep.smena"
+                          " where id > 1000").toString(),
+                 QStringLiteral("3:202:12:3"));
+        // "Удалить" asks and deletes the current record.
+        QVERIFY(t.dm().Smena1->locate("w_id", 3));
+        t.seam.answer(true);
+        click(t, "TForm1", "Button3");
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where id > 1000").toInt(), 0);
+        QVERIFY(t.seam.nothingPending());
+    }
+
+    void errorOfAClickIsShownCentrally()
+    {
+        TestApp t;
+        t.login();
+        t.exec("alter table accounts_dep.vid_oper rename to vid_oper_gone");
+        t.seam.expectDbError();
+        click(t, "TForm1", "Button8");
+        QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
+        QVERIFY(t.seam.last()->text.contains("vid_oper"));
+    }
+
+    void listsRecoverAfterAFailedOpening()
+    {
+        TestApp t;
+        t.exec("alter table accounts_dep.vid_oper rename to vid_oper_gone");
+        t.seam.expectDbError();
+        t.login();
+        t.exec("alter table accounts_dep.vid_oper_gone rename to vid_oper");
+        click(t, "TForm1", "Button8");
+        QCOMPARE(t.seam.shown.size(), 1);
+        QCOMPARE(t.dm().Smena1->recordCount(), 3);
+        QCOMPARE(t.dm().Smena2->recordCount(), 1);
+        QCOMPARE(t.dm().Smena4->recordCount(), 1);
+    }
+
+    void shiftChosenWithoutAClick()
+    {
+        TestApp t;
+        t.login();
+        auto* overtime = t.find<QRadioButton>("TForm1", "RadioButton4");
+        // As a screen reader toggles it.
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(overtime);
+        QVERIFY(a && a->actionInterface());
+        a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(overtime->isChecked());
+        QCOMPARE(t.app->Form1()->cur_smena, 4);
+        QCOMPARE(t.app->Form1()->gridModel()->query(), t.dm().Smena4);
+        QVERIFY(overtime->styleSheet().contains("rgb(0, 128, 0)"));
+        QVERIFY(t.find<QRadioButton>("TForm1", "RadioButton1")->styleSheet().isEmpty());
+        // The keyboard too.
+        auto* second = t.find<QRadioButton>("TForm1", "RadioButton2");
+        second->setFocus();
+        second->setChecked(true);
+        QCOMPARE(t.app->Form1()->cur_smena, 2);
+    }
+
+    void columnsFitTheirTexts()
+    {
+        TestApp t;
+        t.exec("update accounts_dep.smena set vvod='2025-04-01 23:58:58' where id=1");
+        t.login();
+        auto* grid = t.find<QTableView>("TForm1", "DBGrid2");
+        grid->window()->show();
+        QueryModel* m = t.app->Form1()->gridModel();
+        const int vvod = 11;
+        const QString shown = m->data(m->index(0, vvod), Qt::DisplayRole).toString();
+        QCOMPARE(shown, QStringLiteral("01.04.2025 23:58:58"));
+        QVERIFY2(grid->fontMetrics().horizontalAdvance(shown) + 6 <= grid->columnWidth(vvod),
+                 qPrintable(QString("%1 in %2").arg(grid->fontMetrics().horizontalAdvance(shown)).arg(grid->columnWidth(vvod))));
+        QVERIFY(rightEdge(grid) <= grid->viewport()->width());
+        t.seam.onModal("TForm4", [&](QDialog* d) {
+            auto* list = d->findChild<QTableView*>("DBGrid1");
+            QVERIFY(rightEdge(list) <= list->viewport()->width());
+            QVERIFY(list->columnWidth(0) >= 150);
+        });
+        t.app->Form1()->N4Click();
+    }
+
+    // Workers are found by whole-number codes only: other applications' persons with any
+    // code leave the lists working, and on clean data the rows are those of the cast.
+    void personsWithCodesOfOtherApplications()
+    {
+        TestApp t;
+        t.login();
+        const auto rowsOf = [&](const QString& sql, const QHash<QString, QVariant>& params) {
+            QStringList out;
+            for (const auto& r : t.dm().ADO_DB.select(SqlText::bind(sql, params)).rows) {
+                QStringList cells;
+                for (const QVariant& v : r)
+                    cells << Query::toText(v);
+                out << cells.join('|');
+            }
+            return out;
+        };
+        const QHash<QString, QVariant> day{{"data", QDate(2025, 4, 1)}, {"ok", "ta"}};
+        const QHash<QString, QVariant> month{{"mnth", 4}, {"yea", 2025}, {"date1", QDate(2025, 4, 1)}, {"date2", QDate(2025, 5, 1)}};
+        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d1) values (77, 4, 2025, 1, 8), (2, 4, 2025, 1, 9)");
+        for (int shift = 1; shift <= 4; ++shift) {
+            const QString ours = DataModuleSql::smena(shift).join('\n');
+            QString cast = ours;
+            cast.replace("accounts_dep.person_code(s_code)", "s_code::t_id");
+            QCOMPARE(rowsOf(ours, day), rowsOf(cast, day));
+        }
+        for (int shift = 1; shift <= 3; ++shift) {
+            const QString ours = DataModuleSql::hTabel(shift).join('\n');
+            QString cast = ours;
+            cast.replace("accounts_dep.person_code(person.s_code)", "person.s_code::integer");
+            QCOMPARE(rowsOf(ours, month), rowsOf(cast, month));
+        }
+        t.exec("insert into cmn_contractor.person(id, s_caption, s_code) values (501, 'Чужой Ч.Ч.', 'К-17'), (502, 'Пустой П.П.', '')");
+        click(t, "TForm1", "Button8");
+        QCOMPARE(names(t.dm().Smena1), (QStringList{"Антонов А.А.", "Борисов Б.Б.", "Кодов К.К."}));
+        QCOMPARE(rowsOf(DataModuleSql::hTabel(1).join('\n'), month).size(), 3);
     }
 
     void reportsPeriod_data()
