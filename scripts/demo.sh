@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the client, starts a private PostgreSQL cluster with the demo workshop and
-# starts the client on it. The cluster lives in /var/tmp/piecework-demo between runs;
+# starts the client on it. The cluster lives in /var/lib/piecework/demo (as root; else in the
+# user's data folder) between runs, reached by its owner alone;
 # the demo data is loaded anew when it holds no records for today.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
-dir=${PW_DEMO_DIR:-/var/tmp/piecework-demo}
+if [ "$(id -u)" = 0 ]; then default_dir=/var/lib/piecework/demo; else default_dir=${XDG_DATA_HOME:-$HOME/.local/share}/piecework-demo; fi
+dir=${PW_DEMO_DIR:-$default_dir}
+mkdir -p "$(dirname "$dir")"
 db=piecework_demo
 "$top/scripts/need.sh"
 "$top/scripts/build.sh" --target piecework
