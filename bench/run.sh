@@ -5,6 +5,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
 dir=${PW_BENCH_CLUSTER:-/tmp/pwbench}
+# psql beside our client logs in as the client does, with the role's password.
+export PGPASSWORD=vamplex
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 "$top/scripts/pgcluster.sh" start "$dir"
 if ! "$top/scripts/pgcluster.sh" psql "$dir" pw_large -qAtc "select 1 from accounts_dep.h_tabel limit 1" 2>/dev/null | grep -q 1; then
