@@ -2,6 +2,7 @@
 // them: a record moved to another place, the same record saved by several clients at
 // once, a record changed or deleted after another client deleted or moved it, and
 // defects that outnumber the pieces.
+#include "Concurrent.h"
 #include "DbError.h"
 #include "Query.h"
 #include "TDataModule6.h"
@@ -12,8 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <mutex>
-#include <thread>
 
 namespace {
 const QString kGone = QStringLiteral("Запись уже удалена другим пользователем. Список обновлен.");
@@ -87,29 +86,14 @@ private slots:
     {
         TestApp t;
         const int clients = 5;
-        std::mutex m;
-        QList<JournalRecords::Outcome> outcomes;
-        QStringList errors;
-        std::vector<std::thread> threads;
-        for (int i = 0; i < clients; ++i)
-            threads.emplace_back([&, i] {
-                std::unique_ptr<Connection> c = TestDb::connect(t.database, QStringLiteral("saver%1").arg(i));
-                EntryRules::Record r = recordOne();
-                r.date = QDate(2025, 4, 3);
-                try {
-                    const JournalRecords::Outcome o = JournalRecords::save(*c, r);
-                    std::lock_guard<std::mutex> lock(m);
-                    outcomes << o;
-                } catch (const DbError& e) {
-                    std::lock_guard<std::mutex> lock(m);
-                    errors << e.message();
-                }
-            });
-        for (std::thread& th : threads)
-            th.join();
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join("; ")));
-        QCOMPARE(outcomes.count(JournalRecords::Outcome::Saved), 1);
-        QCOMPARE(outcomes.count(JournalRecords::Outcome::Duplicate), clients - 1);
+        const auto run = runClients<JournalRecords::Outcome>(t.database, clients, [](Connection& c, int) {
+            EntryRules::Record r = recordOne();
+            r.date = QDate(2025, 4, 3);
+            return JournalRecords::save(c, r);
+        });
+        QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join("; ")));
+        QCOMPARE(run.results.count(JournalRecords::Outcome::Saved), 1);
+        QCOMPARE(run.results.count(JournalRecords::Outcome::Duplicate), clients - 1);
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where data='2025-04-03'").toInt(), 1);
         QCOMPARE(cell(t, 1, 1, QDate(2025, 4, 3)), 4);
     }

@@ -2,6 +2,7 @@
 // opening, a change of a row another client deleted, the same name saved at once by
 // several clients, the department of the worker being changed, and numbers written with
 // a point whatever separator the version row names.
+#include "Concurrent.h"
 #include "DbError.h"
 #include "DbGrid.h"
 #include "Query.h"
@@ -16,8 +17,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <mutex>
-#include <thread>
 
 namespace {
 const QString kGone = QStringLiteral("Запись уже удалена другим пользователем. Список обновлен.");
@@ -118,27 +117,9 @@ private slots:
         QFETCH(Save, save);
         QFETCH(QString, count);
         TestApp t;
-        const int clients = 5;
-        std::mutex m;
-        QList<RefBookWrites::Saved> outcomes;
-        QStringList errors;
-        std::vector<std::thread> threads;
-        for (int i = 0; i < clients; ++i)
-            threads.emplace_back([&, i] {
-                auto c = TestDb::connect(t.database, QStringLiteral("writer%1").arg(i));
-                try {
-                    const RefBookWrites::Saved s = save(*c);
-                    std::lock_guard<std::mutex> lock(m);
-                    outcomes << s;
-                } catch (const DbError& e) {
-                    std::lock_guard<std::mutex> lock(m);
-                    errors << e.message();
-                }
-            });
-        for (std::thread& th : threads)
-            th.join();
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join("; ")));
-        QCOMPARE(outcomes.count(RefBookWrites::Saved::Yes), 1);
+        const auto run = runClients<RefBookWrites::Saved>(t.database, 5, [&](Connection& c, int) { return save(c); });
+        QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join("; ")));
+        QCOMPARE(run.results.count(RefBookWrites::Saved::Yes), 1);
         QCOMPARE(t.scalar(count).toInt(), 1);
     }
 

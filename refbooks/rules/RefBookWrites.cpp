@@ -30,6 +30,30 @@ bool lockRow(Connection& c, const QString& table, qint64 id)
 }
 
 qint64 count(Connection& c, const QString& statement) { return Rows::firstInteger(c, statement); }
+
+// A row to delete, the counts of the rows that use it, and the statements that delete it
+// with what belongs to it.
+struct Removal {
+    QString table;
+    qint64 id;
+    QStringList uses;
+    QStringList deletes;
+};
+
+Deletion removeUnlessUsed(Connection& c, const Removal& r)
+{
+    Transaction t(c);
+    if (!lockRow(c, r.table, r.id))
+        return {Deletion::Gone};
+    qint64 uses = 0;
+    for (const QString& u : r.uses)
+        uses += count(c, u);
+    if (uses > 0)
+        return {Deletion::InUse, uses};
+    for (const QString& d : r.deletes)
+        c.execute(d);
+    return {};
+}
 } // namespace
 
 Saved saveWorker(Connection& c, const QString& fio, const QString& department, std::optional<int> id)
@@ -39,18 +63,12 @@ Saved saveWorker(Connection& c, const QString& fio, const QString& department, s
 
 Deletion removeWorker(Connection& c, int id)
 {
-    Transaction t(c);
-    if (!lockRow(c, QStringLiteral("accounts_dep.person"), id))
-        return {Deletion::Gone};
-    const qint64 uses = count(c, QStringLiteral("select (select count(*) from accounts_dep.smena where w_id=%1)"
-                                                " + (select count(*) from accounts_dep.fatigue where id_p=%1)")
-                                     .arg(num(qint64(id))));
-    if (uses > 0)
-        return {Deletion::InUse, uses};
-    // Without records his timesheet rows hold nothing the journal still backs.
-    c.execute(QStringLiteral("delete from accounts_dep.h_tabel where w_id=") + num(qint64(id)));
-    c.execute(WorkersSql::remove(id));
-    return {};
+    const QString w = num(qint64(id));
+    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.person"), id,
+                                {"select count(*) from accounts_dep.smena where w_id=" + w,
+                                 "select count(*) from accounts_dep.fatigue where id_p=" + w},
+                                // Without records his timesheet rows hold nothing the journal still backs.
+                                {"delete from accounts_dep.h_tabel where w_id=" + w, WorkersSql::remove(id)}});
 }
 
 Saved saveKind(Connection& c, const QString& name, const QString& upperName, std::optional<qint64> id)
@@ -64,16 +82,11 @@ Saved saveKind(Connection& c, const QString& name, const QString& upperName, std
 
 Deletion removeKind(Connection& c, qint64 id)
 {
-    Transaction t(c);
-    if (!lockRow(c, QStringLiteral("accounts_dep.vid_oper"), id))
-        return {Deletion::Gone};
-    const qint64 uses = count(c, QStringLiteral("select (select count(*) from accounts_dep.oper where vid=%1)"
-                                                " + (select count(*) from accounts_dep.fatigue where id_o=%1)")
-                                     .arg(num(id)));
-    if (uses > 0)
-        return {Deletion::InUse, uses};
-    c.execute(QStringLiteral("delete from accounts_dep.vid_oper where id=") + num(id));
-    return {};
+    const QString k = num(id);
+    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.vid_oper"), id,
+                                {"select count(*) from accounts_dep.oper where vid=" + k,
+                                 "select count(*) from accounts_dep.fatigue where id_o=" + k},
+                                {"delete from accounts_dep.vid_oper where id=" + k}});
 }
 
 Saved saveProduct(Connection& c, const QString& mark, const QString& upperMark, const QString& value, qint64 group,
@@ -120,15 +133,11 @@ Saved saveOperation(Connection& c, int kind, int naimen, int item, std::optional
 
 Deletion removeOperation(Connection& c, int id)
 {
-    Transaction t(c);
-    if (!lockRow(c, QStringLiteral("accounts_dep.oper"), id))
-        return {Deletion::Gone};
-    const qint64 uses = count(c, QStringLiteral("select count(*) from accounts_dep.smena where o_id=") + num(qint64(id)));
-    if (uses > 0)
-        return {Deletion::InUse, uses};
-    c.execute(QStringLiteral("delete from accounts_dep.norm where o_id=") + num(qint64(id)));
-    c.execute(SqlText::bind(QString::fromUtf8(DataModuleSql::OperDel), {{QStringLiteral("id"), id}}));
-    return {};
+    const QString o = num(qint64(id));
+    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.oper"), id,
+                                {"select count(*) from accounts_dep.smena where o_id=" + o},
+                                {"delete from accounts_dep.norm where o_id=" + o,
+                                 SqlText::bind(QString::fromUtf8(DataModuleSql::OperDel), {{QStringLiteral("id"), id}})}});
 }
 
 QString workerInUse(qint64 uses)
