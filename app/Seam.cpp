@@ -1,7 +1,11 @@
 #include "Seam.h"
 #include "DbError.h"
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QStandardPaths>
+#include <QUrl>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -77,3 +81,15 @@ void DesktopSeam::dbError(const QString& message)
 // Ends every event loop running, a message box's included, and lets no new one start:
 // the program runs inside the application's loop from its first step (App::exec).
 void DesktopSeam::requestQuit() { QCoreApplication::exit(0); }
+
+// The user's documents folder, where a person looks for a file; the temporary folder when
+// there is none.
+QString DesktopSeam::exportFolder()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() || !QDir().mkpath(dir))
+        dir = QDir::tempPath();
+    return dir;
+}
+
+bool DesktopSeam::openDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }

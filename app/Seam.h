@@ -31,6 +31,10 @@ public:
     virtual QDate today() = 0;
     virtual QDateTime now() = 0;
     virtual Shell::BuildStamp buildStamp() = 0;
+    // Where exported workbooks are written, and opening one in the desktop's spreadsheet
+    // program (false when there is none to open it).
+    virtual QString exportFolder() = 0;
+    virtual bool openDocument(const QString& path) = 0;
 
     // Runs a handler the way the event dispatch does: a database error is shown, not thrown.
     bool guarded(const std::function<void()>& handler);
@@ -57,6 +61,8 @@ public:
     QDate today() override { return QDate::currentDate(); }
     QDateTime now() override { return QDateTime::currentDateTime(); }
     Shell::BuildStamp buildStamp() override { return stamp_; }
+    QString exportFolder() override;
+    bool openDocument(const QString& path) override;
 
 protected:
     int runModal(QDialog* window) override;

@@ -140,3 +140,15 @@ private:
     Editing editing_ = Editing::None;
     QHash<int, QVariant> changed_;
 };
+
+// Closes a query when the scope ends, however it ends.
+class ClosesAtEnd {
+public:
+    explicit ClosesAtEnd(Query& q) : q_(q) {}
+    ~ClosesAtEnd() { q_.close(); }
+    ClosesAtEnd(const ClosesAtEnd&) = delete;
+    ClosesAtEnd& operator=(const ClosesAtEnd&) = delete;
+
+private:
+    Query& q_;
+};

@@ -4,6 +4,8 @@
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "app/rules/Messages.h"
+#include "reports/Excel.h"
+#include "reports/Exports.h"
 #include "rules/RefBookWrites.h"
 #include "TForm10.h"
 #include "TForm22.h"
@@ -107,5 +109,14 @@ void TForm4::Button3Click()
 
 void TForm4::Button4Click() { reject(); }
 
-// The spreadsheet export comes with the export layer.
-void TForm4::Button5Click() {}
+void TForm4::Button5Click()
+{
+    BusyCursor busy;
+    XLS_Rep->reopen();
+    ClosesAtEnd closer(*XLS_Rep);
+    Excel excel(seam(), QStringLiteral("Операции и цены"));
+    if (excel.OpenExcel() < 0)
+        return;
+    Exports::operations(excel, *XLS_Rep);
+    excel.ShowExcel(true);
+}

@@ -5,6 +5,10 @@
 #include "TForm17.h"
 #include "TForm20.h"
 #include "TForm21.h"
+#include "Excel.h"
+#include "Exports.h"
+#include "SqlText.h"
+#include "TDataModule6.h"
 #include "rules/ReportSql.h"
 #include "ui_TForm18.h"
 
@@ -16,7 +20,9 @@ TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
     connect(ui->Button3, &QPushButton::clicked, this, &TForm18::Button3Click);
     connect(ui->Button4, &QPushButton::clicked, this, &TForm18::Button4Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
-    // Button6 (Excel) gets its export with the spreadsheet layer.
+    connect(ui->Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
+    XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
+    XLS_Rep->setSql(ReportSql::xlsRep());
     fixSize();
 }
 
@@ -63,11 +69,29 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const QString& title
         query.open();
     }
     layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
-    struct Closer {
-        Query& q;
-        ~Closer() { q.close(); }
-    } closer{query};
+    ClosesAtEnd closer(query);
     layout.preview(query);
+}
+
+void TForm18::Button6Click()
+{
+    const QDate from = ui->DTPicker1->date();
+    const QDate to = ui->DTPicker2->date();
+    BusyCursor busy;
+    XLS_Rep->close();
+    XLS_Rep->setParam(QStringLiteral("data1"), from);
+    XLS_Rep->setParam(QStringLiteral("data2"), to);
+    const QString filter = ReportSql::kindFilter(productKind());
+    if (!filter.isEmpty())
+        XLS_Rep->setFilter(filter);
+    XLS_Rep->setFiltered(!filter.isEmpty());
+    XLS_Rep->open();
+    ClosesAtEnd closer(*XLS_Rep);
+    Excel excel(seam(), QStringLiteral("Выпуск продукции %1-%2").arg(SqlText::dmy(from), SqlText::dmy(to)));
+    if (excel.OpenExcel() < 0)
+        return;
+    Exports::productOutput(excel, *XLS_Rep, [this](int n, int all) { ui->Button6->setText(Exports::progressCaption(n, all)); });
+    excel.ShowExcel(true);
 }
 
 void TForm18::Button2Click()

@@ -15,6 +15,9 @@ public:
     explicit TForm18(App& app);
     ~TForm18() override;
 
+    // The product output of the period, for the spreadsheet export.
+    Query* XLS_Rep;
+
     // The chosen product kind: 0 all, 1 finished products, 2 blanks.
     int productKind() const;
 
@@ -26,6 +29,7 @@ public slots:
     void Button3Click();
     void Button4Click();
     void Button5Click();
+    void Button6Click();
 
 private:
     // Runs one report: period and product kind onto its query, title, preview.

@@ -71,6 +71,17 @@ QStringList hTabel()
     };
 }
 
+QStringList xlsRep()
+{
+    return {
+        "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,",
+        "izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass ",
+        "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid",
+        "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ",
+        "group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom",
+    };
+}
+
 QString kindFilter(int kind)
 {
     if (kind == 1)

@@ -17,6 +17,8 @@ QStringList hTabel();
 // The client-side filter of a product-kind choice (0 all, 1 finished products, 2 blanks);
 // empty for all.
 QString kindFilter(int kind);
+// The product output of a period for the spreadsheet: parameters data1 and data2.
+QStringList xlsRep();
 // "   Отчет по рабочим за период с 01.03.2025 по 01.04.2025".
 QString title(const QString& prefix, const QDate& from, const QDate& to);
 } // namespace ReportSql

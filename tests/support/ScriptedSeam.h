@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QQueue>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 
 // The seam of the tests: modal showings run scripted steps, questions take scripted
@@ -46,6 +47,17 @@ public:
     QDate today() override { return todayValue; }
     QDateTime now() override { return todayValue.startOfDay().addSecs(10 * 3600); }
     Shell::BuildStamp buildStamp() override { return stamp; }
+    // Workbooks go to a folder of the test's own; opening one is recorded and answered.
+    QString exportFolder() override { return exportDir.isEmpty() ? exportTemp.path() : exportDir; }
+    bool openDocument(const QString& path) override
+    {
+        opened << path;
+        return canOpenDocuments;
+    }
+    QString exportDir;
+    QTemporaryDir exportTemp;
+    QStringList opened;
+    bool canOpenDocuments = true;
 
 protected:
     int runModal(QDialog* window) override;
