@@ -430,7 +430,7 @@ private slots:
     {
         TestApp t;
         const int clients = 4;
-        const int saves = 30;
+        const int saves = 40;
         std::atomic<int> running{clients};
         QStringList errors;
         std::mutex m;
@@ -450,6 +450,8 @@ private slots:
                                        .arg(day.toString(Qt::ISODate))
                                        .arg(shift)
                                        .arg(1 + i));
+                        // A rebuild coming in here must not miss the record.
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
                         DayCells::refresh(*c, worker, shift, day);
                     } catch (const DbError& e) {
                         std::lock_guard<std::mutex> lock(m);
