@@ -13,6 +13,14 @@
 #include <QDate>
 #include <cstdio>
 
+static double sum(const QVector<double>& v)
+{
+    double s = 0;
+    for (double x : v)
+        s += x;
+    return s;
+}
+
 int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
@@ -27,20 +35,15 @@ int main(int argc, char** argv)
     // Last full month.
     const QDate first = QDate(seam.todayValue.year(), seam.todayValue.month(), 1).addMonths(-1);
     const int m = first.month(), y = first.year();
-    const int rounds = 5;
+    const int rounds = 9;
 
-    QVector<double> ours;
-    for (int r = 0; r < rounds; ++r)
-        ours << Bench::timeMs([&] { ShiftTimesheet::rebuild(c, m, y); });
+    // Rounds of ours and psql's alternate, so that the load of a shared machine falls on both.
     const QStringList plain{QStringLiteral("begin"), ShiftTimesheet::deleteShiftRows(m, y),
                             ShiftTimesheet::insertShiftRows(m, y), QStringLiteral("commit")};
-    const QVector<double> each = Bench::psqlTimes(target, plain, rounds);
-    QVector<double> floor;
+    QVector<double> ours, floor;
     for (int r = 0; r < rounds; ++r) {
-        double s = 0;
-        for (int i = 0; i < plain.size(); ++i)
-            s += each.value(r * plain.size() + i);
-        floor << s;
+        ours << Bench::timeMs([&] { ShiftTimesheet::rebuild(c, m, y); });
+        floor << sum(Bench::psqlTimes(target, plain, 1));
     }
     const QString rowsMade = QString::number(Rows::firstInteger(
         c, QStringLiteral("select count(*) from accounts_dep.h_tabel where month=%1 and year=%2 and smena is not null").arg(m).arg(y)));
@@ -62,20 +65,16 @@ int main(int argc, char** argv)
         q->setParam(QStringLiteral("date2"), first.addMonths(1));
         statementsOfGrids << q->boundSql();
     }
-    const int openRounds = 7;
-    const QVector<double> psql = Bench::psqlTimes(target, statementsOfGrids, openRounds);
+    const int openRounds = 11;
     QVector<double> oursOpen, theirsOpen;
     for (int r = 0; r < openRounds; ++r) {
+        theirsOpen << sum(Bench::psqlTimes(target, statementsOfGrids, 1));
         oursOpen << Bench::timeMs([&] {
             for (Query* q : grids) {
                 q->close();
                 q->open();
             }
         });
-        double s = 0;
-        for (int i = 0; i < grids.size(); ++i)
-            s += psql.value(r * grids.size() + i);
-        theirsOpen << s;
     }
     std::printf("grid rows: %d, %d, %d\n", grids[0]->recordCount(), grids[1]->recordCount(), grids[2]->recordCount());
     Bench::report("opening H_Tabel_1..3 (target ratio <= 1.2)", Bench::median(oursOpen), Bench::median(theirsOpen));
