@@ -7,6 +7,7 @@
 #include "refbooks/TForm5.h"
 #include "refbooks/TForm8.h"
 #include "reports/TForm18.h"
+#include "timesheets/TForm19.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -292,10 +293,11 @@ void TForm1::N6Click() { app.form<TForm8>()->openAsEditor(); }
 
 // The timesheet windows come with their own work; until then these items do nothing.
 void TForm1::N9Click() {}
-void TForm1::N13Click() {}
 void TForm1::N14Click() {}
 void TForm1::N15Click() {}
 void TForm1::N17Click() {}
+
+void TForm1::N13Click() { app.form<TForm19>()->showFor(workingDay()); }
 
 void TForm1::N10Click()
 {

@@ -17,6 +17,7 @@
 #include "reports/TForm20.h"
 #include "reports/TForm21.h"
 #include "refbooks/TForm22.h"
+#include "timesheets/TForm19.h"
 #include <functional>
 
 namespace {
@@ -36,6 +37,7 @@ const Entry kWindows[] = {
     {"TForm10", [](App& a) { return new TForm10(a); }},
     {"TForm11", [](App& a) { return new TForm11(a); }},
     {"TForm18", [](App& a) { return new TForm18(a); }},
+    {"TForm19", [](App& a) { return new TForm19(a); }},
     {"TForm21", [](App& a) { return new TForm21(a); }},
     {"TForm15", [](App& a) { return new TForm15(a); }},
     {"TForm16", [](App& a) { return new TForm16(a); }},

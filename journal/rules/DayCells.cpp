@@ -55,10 +55,13 @@ qint64 lockKey(qint64 worker, int shift, int month, int year)
     return Locks::keyOf(lockName(worker, shift, QDate(year, month, 1)));
 }
 
+QString monthLockName(int month, int year) { return QStringLiteral("h_tabel:month:%1:%2").arg(month).arg(year); }
+
 QString lockStatement(qint64 worker, int shift, const QDate& day)
 {
-    return QStringLiteral("select pg_advisory_xact_lock(") + num(Locks::keyOf(lockName(worker, shift, day)))
-        + QLatin1Char(')');
+    // The month shared: a month rebuild holds it alone, and a save waits for the rebuilt rows.
+    return QStringLiteral("select pg_advisory_xact_lock_shared(") + num(Locks::keyOf(monthLockName(day.month(), day.year())))
+        + QStringLiteral("), pg_advisory_xact_lock(") + num(Locks::keyOf(lockName(worker, shift, day))) + QLatin1Char(')');
 }
 
 using Rows::firstInteger;

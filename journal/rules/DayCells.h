@@ -18,7 +18,9 @@ QString deleteRecordStatement(const QString& id);
 // Serialises the upkeep of one timesheet row among all clients until the transaction ends:
 // without it two clients could both find no row and insert one each, or write sums that
 // miss each other's records.
+// It also takes the month's lock shared, which the month rebuild takes alone.
 QString lockStatement(qint64 worker, int shift, const QDate& day);
+QString monthLockName(int month, int year);
 // The name of that lock (see Locks), for taking it together with others.
 QString lockName(qint64 worker, int shift, const QDate& day);
 qint64 lockKey(qint64 worker, int shift, int month, int year);
