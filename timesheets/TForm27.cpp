@@ -48,6 +48,9 @@ TForm27::TForm27(App& a) : TForm(a), ui(std::make_unique<Ui::TForm27>())
     model_ = bindGrid(ui->DBGrid, H_Tabel0, columns());
     model_->setLook([this](const QueryModel&, int row, int column, int role) { return look(row, column, role); });
     ui->DBGrid->horizontalHeader()->setMinimumSectionSize(10);
+    // Two-digit day sums (a shift and overtime) fit the 20-pixel day columns unelided.
+    ui->DBGrid->setTextElideMode(Qt::ElideNone);
+    ui->DBGrid->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px; }"));
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm27::ComboBox1Change);
     connect(ui->cb_year, &QComboBox::activated, this, &TForm27::ComboBox1Change);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
