@@ -8,6 +8,8 @@
 #include "refbooks/TForm8.h"
 #include "reports/TForm18.h"
 #include "timesheets/TForm19.h"
+#include "household/TForm25.h"
+#include "timesheets/TForm27.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -277,8 +279,13 @@ void TForm1::Button3Click() { JournalActions::deleteRecord(app); }
 void TForm1::Button4Click() { close(); }
 void TForm1::N5Click() { close(); }
 
-// The household works journal comes with its own work; until then the button does nothing.
-void TForm1::Button5Click() {}
+void TForm1::Button5Click()
+{
+    auto* f25 = app.form<TForm25>();
+    f25->setJournalDate(ui->DateT->date());
+    showModal(f25);
+    f25->fatigue->close();
+}
 
 void TForm1::Timer1Timer()
 {
@@ -291,11 +298,18 @@ void TForm1::N3Click() { app.form<TForm3>()->openAsEditor(); }
 void TForm1::N4Click() { app.form<TForm4>()->openAsEditor(); }
 void TForm1::N6Click() { app.form<TForm8>()->openAsEditor(); }
 
-// The timesheet windows come with their own work; until then these items do nothing.
-void TForm1::N9Click() {}
-void TForm1::N14Click() {}
-void TForm1::N15Click() {}
-void TForm1::N17Click() {}
+static void showMonthSheet(App& app, MonthSheets::Variant v)
+{
+    auto* f27 = app.form<TForm27>();
+    f27->prepare(v);
+    app.seam().showModal(f27);
+    f27->finish();
+}
+
+void TForm1::N9Click() { showMonthSheet(app, MonthSheets::Variant::PieceWork); }
+void TForm1::N14Click() { showMonthSheet(app, MonthSheets::Variant::Household); }
+void TForm1::N15Click() { showMonthSheet(app, MonthSheets::Variant::AverageRate); }
+void TForm1::N17Click() { showMonthSheet(app, MonthSheets::Variant::General); }
 
 void TForm1::N13Click() { app.form<TForm19>()->showFor(workingDay()); }
 

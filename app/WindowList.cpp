@@ -18,6 +18,10 @@
 #include "reports/TForm21.h"
 #include "refbooks/TForm22.h"
 #include "timesheets/TForm19.h"
+#include "household/TForm24.h"
+#include "household/TForm25.h"
+#include "household/TForm26.h"
+#include "timesheets/TForm27.h"
 #include <functional>
 
 namespace {
@@ -44,6 +48,10 @@ const Entry kWindows[] = {
     {"TForm17", [](App& a) { return new TForm17(a); }},
     {"TForm20", [](App& a) { return new TForm20(a); }},
     {"TForm22", [](App& a) { return new TForm22(a); }},
+    {"TForm24", [](App& a) { return new TForm24(a); }},
+    {"TForm25", [](App& a) { return new TForm25(a); }},
+    {"TForm26", [](App& a) { return new TForm26(a); }},
+    {"TForm27", [](App& a) { return new TForm27(a); }},
 };
 } // namespace
 

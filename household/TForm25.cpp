@@ -1,0 +1,120 @@
+#include "TForm25.h"
+#include "App.h"
+#include "DbGrid.h"
+#include "Query.h"
+#include "Seam.h"
+#include "TDataModule6.h"
+#include "TForm24.h"
+#include "app/rules/Messages.h"
+#include "household/rules/HouseholdRecords.h"
+#include "ui_TForm25.h"
+
+namespace {
+const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
+const QVector<GridColumn> kColumns = {
+    {"fio", "ФИО", 200},
+    {"s_caption", "Номенклатура", 200},
+    {"vid", "Работа", 140},
+    {"price", "Цена", 70, kRight},
+    {"cnt", "Кол-во", 60, kRight},
+    {"summ", "Итого", 80, kRight},
+    {"s_holiday", "Вых.", 40, Qt::AlignCenter},
+    {"s_night", "Ноч.", 40, Qt::AlignCenter},
+};
+const QString kHolidayOn = QStringLiteral("QCheckBox { background-color: rgb(255, 0, 0); font-weight: bold; }");
+} // namespace
+
+TForm25::TForm25(App& a) : TForm(a), ui(std::make_unique<Ui::TForm25>())
+{
+    ui->setupUi(this);
+    fatigue = new Query(dm().ADO_DB, QStringLiteral("fatigue"), this);
+    fatigue->setSql(QString::fromUtf8(HouseholdSql::Fatigue));
+    model_ = bindGrid(ui->DBGrid1, fatigue, kColumns);
+    model_->setTitleFont(false, Qt::AlignCenter);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm25::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm25::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm25::Button3Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TForm25::Button4Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm25::Button2Click);
+    connect(ui->DTPicker1, &QDateEdit::dateChanged, this, [this] { seam().guarded([this] { DTPicker1Change(); }); });
+    connect(ui->CBox1, &QCheckBox::toggled, this, &TForm25::CBox1Click);
+    setFixedSize(920, 420);
+}
+
+TForm25::~TForm25() = default;
+
+void TForm25::setJournalDate(const QDate& day)
+{
+    // Not a change by the user: the holiday box keeps its state.
+    const QSignalBlocker block(ui->DTPicker1);
+    ui->DTPicker1->setDate(day);
+}
+
+QDate TForm25::journalDate() const { return ui->DTPicker1->date(); }
+bool TForm25::holiday() const { return ui->CBox1->isChecked(); }
+
+void TForm25::FormActivate()
+{
+    fatigue->close();
+    fatigue->setParam(QStringLiteral("d_date"), journalDate());
+    fatigue->open();
+    cur_smena = 1;
+}
+
+void TForm25::DTPicker1Change()
+{
+    ui->CBox1->setChecked(journalDate().dayOfWeek() >= 6);
+    fatigue->close();
+    fatigue->setParam(QStringLiteral("d_date"), journalDate());
+    fatigue->open();
+}
+
+void TForm25::CBox1Click() { ui->CBox1->setStyleSheet(ui->CBox1->isChecked() ? kHolidayOn : QString()); }
+
+void TForm25::Button1Click()
+{
+    auto* f24 = app.form<TForm24>();
+    f24->prepareNew({journalDate(), holiday()});
+    showModal(f24);
+    f24->type_work->close();
+}
+
+void TForm25::Button2Click()
+{
+    if (fatigue->isEmpty())
+        return;
+    auto* f24 = app.form<TForm24>();
+    f24->prepareChange({journalDate(), holiday()}, *fatigue);
+    showModal(f24);
+    f24->type_work->close();
+}
+
+void TForm25::reopenAt(int recNo)
+{
+    fatigue->reopen();
+    if (recNo >= 1 && recNo <= fatigue->recordCount())
+        fatigue->setRecNo(recNo);
+}
+
+void TForm25::Button3Click()
+{
+    if (fatigue->isEmpty())
+        return;
+    if (!askDelete(QStringLiteral("Удалить позицию из списка?")))
+        return;
+    const int recNo = fatigue->recNo();
+    const bool found = HouseholdRecords::remove(dm().ADO_DB, fatigue->asInteger(QStringLiteral("id"))).has_value();
+    if (!found)
+        error(QString::fromUtf8(Messages::Gone));
+    reopenAt(recNo);
+}
+
+void TForm25::Button4Click()
+{
+    BusyCursor busy;
+    const QDate day = journalDate();
+    const int recNo = fatigue->recNo();
+    HouseholdRecords::reprice(dm().ADO_DB, day.month(), day.year());
+    reopenAt(recNo);
+}
