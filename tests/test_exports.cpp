@@ -9,7 +9,9 @@
 #include "TestDb.h"
 #include "WindowDriver.h"
 #include "XlsxReader.h"
+#include "DbGrid.h"
 #include <QDateEdit>
+#include <QTableView>
 #include <QDir>
 #include <QPushButton>
 #include <QTest>
@@ -179,6 +181,50 @@ private slots:
         // Empty sums and rates leave their cells empty; empty days are 0.
         QCOMPARE(row(cells, 4, 36).mid(33), (QStringList{"", "", ""}));
         QCOMPARE(cells.value("C4").value, QStringLiteral("0"));
+    }
+
+    void shiftTimesheetFromItsWindow()
+    {
+        TestApp t;
+        t.login();
+        openFromMenu(t, "TForm19", &TForm1::N13Click, [&](QDialog*) {
+            click(t, "TForm19", "Button2");
+            QCOMPARE(t.find<QPushButton>("TForm19", "Button2")->text(), QStringLiteral("Excel (1 из 1)"));
+        });
+        const auto cells = readXlsx(t.seam.opened.value(0));
+        QCOMPARE(cells.value("A1").value, QStringLiteral("Апрель 2025"));
+        QCOMPARE(cells.value("AG2").value, QStringLiteral("Итого"));
+        // Антонов: 4 hours on 1 April in the first shift, the sums of all his rows.
+        QCOMPARE(row(cells, 3, 2), (QStringList{"'Антонов А.А.", "4"}));
+        QCOMPARE(cells.value("AG3").value, QStringLiteral("4"));
+    }
+
+    void monthlyTimesheetFromItsWindow_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("hourColumn");
+        QTest::newRow("piece-work") << "N9" << true;
+        QTest::newRow("general") << "N17" << false;
+    }
+    void monthlyTimesheetFromItsWindow()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, hourColumn);
+        TestApp t;
+        t.login();
+        void (TForm1::*menu)() = item == "N9" ? &TForm1::N9Click : &TForm1::N17Click;
+        int rows = 0;
+        openFromMenu(t, "TForm27", menu, [&](QDialog*) {
+            rows = qobject_cast<QueryModel*>(t.find<QTableView>("TForm27", "DBGrid")->model())->rowCount();
+            click(t, "TForm27", "Button2");
+            QCOMPARE(t.find<QPushButton>("TForm27", "Button2")->text(), QStringLiteral("Excel (%1 из %1)").arg(rows));
+        });
+        QCOMPARE(t.find<QPushButton>("TForm27", "Button2")->text(), QStringLiteral("Excel"));
+        const auto cells = readXlsx(t.seam.opened.value(0));
+        QCOMPARE(cells.value("A1").value, QStringLiteral("Апрель 2025"));
+        QCOMPARE(cells.value("AJ2").value, hourColumn ? QStringLiteral("Час (р.)") : QString());
+        QCOMPARE(cells.contains(cellRef(2 + rows, 1)), rows > 0);
+        QVERIFY(!cells.contains(cellRef(3 + rows, 1)));
     }
 
     void failures_data()

@@ -5,7 +5,10 @@
 #include "TDataModule6.h"
 #include "reports/TForm15.h"
 #include "Seam.h"
+#include "reports/Excel.h"
+#include "reports/Exports.h"
 #include "ui_TForm19.h"
+#include <QCoreApplication>
 #include <QApplication>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
@@ -191,7 +194,27 @@ void TForm19::Button1Click()
 }
 
 // The export comes with the spreadsheet layer.
-void TForm19::Button2Click() {}
+void TForm19::Button2Click()
+{
+    // The sums of all the month's rows per worker, as the printed timesheet has them.
+    Query* q = app.form<TForm15>()->H_Tabel;
+    q->close();
+    q->setParam(QStringLiteral("mnth"), month());
+    q->setParam(QStringLiteral("yea"), year());
+    BusyCursor busy;
+    q->open();
+    ClosesAtEnd closer(*q);
+    const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year());
+    Excel excel(seam(), QStringLiteral("Табель по сменам ") + title);
+    if (excel.OpenExcel() < 0)
+        return;
+    excel.ShowExcel(false);
+    Exports::shiftTimesheet(excel, *q, title, [this](int n, int all) {
+        ui->Button2->setText(Exports::progressCaption(n, all));
+        QCoreApplication::processEvents();
+    });
+    excel.ShowExcel(true);
+}
 
 void TForm19::Button4Click() { reject(); }
 

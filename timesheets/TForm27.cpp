@@ -4,7 +4,10 @@
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
+#include "reports/Excel.h"
+#include "reports/Exports.h"
 #include "ui_TForm27.h"
+#include <QCoreApplication>
 #include <QFont>
 #include <QHeaderView>
 
@@ -110,6 +113,7 @@ void TForm27::finish()
 {
     if (cur_tabel)
         cur_tabel->close();
+    ui->Button2->setText(QStringLiteral("Excel"));
 }
 
 void TForm27::ComboBox1Change()
@@ -145,4 +149,29 @@ void TForm27::markDays()
 void TForm27::Button5Click() { cur_tabel->reopen(); }
 
 // The spreadsheet export comes with its own work; until then the button does nothing.
-void TForm27::Button2Click() {}
+void TForm27::Button2Click()
+{
+    // The grid stays where it was while the export walks the rows.
+    const int recNo = cur_tabel->recNo();
+    cur_tabel->disableControls();
+    struct Back {
+        Query* q;
+        int recNo;
+        ~Back()
+        {
+            if (recNo >= 1 && recNo <= q->recordCount())
+                q->setRecNo(recNo);
+            q->enableControls();
+        }
+    } back{cur_tabel, recNo};
+    const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year_);
+    Excel excel(seam(), windowTitle() + QLatin1Char(' ') + title);
+    if (excel.OpenExcel() < 0)
+        return;
+    excel.ShowExcel(false);
+    Exports::monthlyTimesheet(excel, *cur_tabel, title, Tag, [this](int n, int all) {
+        ui->Button2->setText(Exports::progressCaption(n, all));
+        QCoreApplication::processEvents();
+    });
+    excel.ShowExcel(true);
+}
