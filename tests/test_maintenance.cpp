@@ -136,6 +136,7 @@ class TestMaintenance : public QObject {
 private slots:
     // The driver manager reads its data sources once: before any connection.
     void initTestCase() { LegacySource::configure(TestDb::socketDir()); }
+    void cleanupTestCase() { LegacySource::dropTarget(); }
 
     void chordShowsTheCommandsToAdministratorsOnly_data()
     {

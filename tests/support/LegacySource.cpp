@@ -142,6 +142,8 @@ void makeTarget(bool legacy, const QString& from)
                               "nom varchar(255), massa numeric(28,6))"));
 }
 
+void dropTarget() { admin()->execute(QStringLiteral("drop database if exists %1 with (force)").arg(g_places.target)); }
+
 std::unique_ptr<Connection> connectTarget(const QString& name)
 {
     auto c = std::make_unique<Connection>(name);

@@ -36,5 +36,6 @@ QStringList sampleRows();
 // the schema upgrade) instead of the view.
 void makeTarget(bool legacy = true, const QString& from = QStringLiteral("pw_template"));
 std::unique_ptr<Connection> connectTarget(const QString& name);
+void dropTarget();
 
 } // namespace LegacySource
