@@ -2,6 +2,8 @@
 #include "App.h"
 #include "DbError.h"
 #include "DbGrid.h"
+#include "LegacyImport.h"
+#include "SchemaUpgrade.h"
 #include "refbooks/TForm3.h"
 #include "refbooks/TForm4.h"
 #include "refbooks/TForm5.h"
@@ -21,6 +23,8 @@
 #include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScopeGuard>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -70,6 +74,7 @@ const QVector<Menu> kMenus = {
      false},
     {"N7", "Отчеты", {{"N10", "Сводные отчеты", &TForm1::N10Click}}, false},
 };
+const QKeySequence kMaintenanceChord(Qt::CTRL | Qt::SHIFT | Qt::Key_F12);
 const QString kShiftOn = QStringLiteral("QRadioButton { background-color: rgb(0, 128, 0); font-weight: bold; }");
 const QString kDayOffOn = QStringLiteral("QCheckBox { background-color: rgb(255, 0, 0); font-weight: bold; }");
 } // namespace
@@ -126,12 +131,17 @@ void TForm1::buildMenu()
     QAction* exit = MainMenu->addAction(QStringLiteral("Выход"));
     exit->setObjectName(QStringLiteral("N5"));
     connect(exit, &QAction::triggered, this, &TForm1::N5Click);
-    // Maintenance commands, hidden in every role.
-    for (const auto& [name, title] : {std::pair{"N12", "Импорт"}, std::pair{"N16", "Структура БД"}}) {
-        QAction* a = MainMenu->addAction(QString::fromUtf8(title));
-        a->setObjectName(QString::fromLatin1(name));
+    // Maintenance commands, hidden in every role; an administrator shows them with the chord.
+    for (const MenuItem& item : {MenuItem{"N12", "Импорт", &TForm1::N12Click}, MenuItem{"N16", "Структура БД", &TForm1::N16Click}}) {
+        QAction* a = MainMenu->addAction(QString::fromUtf8(item.title));
+        a->setObjectName(QString::fromLatin1(item.name));
         a->setVisible(false);
+        connect(a, &QAction::triggered, this, item.handler);
+        (qstrcmp(item.name, "N12") == 0 ? N12 : N16) = a;
     }
+    auto* chord = new QShortcut(kMaintenanceChord, this);
+    chord->setObjectName(QStringLiteral("MaintenanceChordKey"));
+    connect(chord, &QShortcut::activated, this, &TForm1::MaintenanceChord);
 }
 
 void TForm1::wire()
@@ -319,4 +329,46 @@ void TForm1::N10Click()
     const QDate today = seam().today();
     f18->setPeriod(JournalRules::previousMonthStart(today), JournalRules::monthStart(today));
     showModal(f18);
+}
+
+void TForm1::MaintenanceChord()
+{
+    if (Shell::roleForCode(login_code) != Shell::Role::Administrator)
+        return;
+    const bool show = !N12->isVisible();
+    N12->setVisible(show);
+    N16->setVisible(show);
+}
+
+void TForm1::N16Click() { SchemaUpgrade::run(dm().ADO_DB); }
+
+void TForm1::N12Click()
+{
+    BusyCursor busy;
+    // Both commands wait while the copy runs: a second start, or an upgrade waiting for
+    // the tables the copy holds, would never return.
+    N12->setEnabled(false);
+    N16->setEnabled(false);
+    ui->Label1->setVisible(true);
+    const auto restore = qScopeGuard([this] {
+        N12->setEnabled(true);
+        N16->setEnabled(true);
+        ui->Label1->setVisible(false);
+    });
+    Connection MSA(QStringLiteral("MSA"), Connection::Session::Foreign);
+    MSA.setConnectionString(QString::fromLatin1(LegacyImport::MSA));
+    MSA.open();
+    Connection PGSQL(QStringLiteral("PGSQL"));
+    PGSQL.setConnectionString(QString::fromLatin1(LegacyImport::PGSQL));
+    PGSQL.open();
+    const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [this](const QString& table, qint64 done, qint64 total) {
+        ui->Label1->setText(LegacyImport::progressText(table, done, total));
+        // Painted, but no click reaches a handler: one writing to the tables the copy
+        // holds would wait for it while it waits for the handler.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    if (out.status == LegacyImport::Outcome::Refused)
+        error(out.refusal);
+    else
+        seam().message(QMessageBox::Information, QStringLiteral("Импорт"), LegacyImport::summary(out));
 }

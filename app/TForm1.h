@@ -5,6 +5,7 @@
 namespace Ui { class TForm1; }
 class Query;
 class QueryModel;
+class QAction;
 class QMenu;
 class QMenuBar;
 class QTimer;
@@ -30,6 +31,8 @@ public:
     QTimer* Timer1;
     QMenuBar* MainMenu;
     QMenu* N11 = nullptr; // "Табель"
+    QAction* N12 = nullptr; // "Импорт", hidden
+    QAction* N16 = nullptr; // "Структура БД", hidden
     QueryModel* gridModel() const { return model_; }
 
     // Connection and login; false (with the message shown) when the database is unreachable.
@@ -70,6 +73,10 @@ public slots:
     void N17Click();
     void N10Click();
     void N5Click();
+    void N12Click();
+    void N16Click();
+    // The key chord that shows or hides the two maintenance items, for administrators only.
+    void MaintenanceChord();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -21,7 +21,7 @@ QString errorText(const QSqlError& e)
 }
 } // namespace
 
-Connection::Connection(const QString& name) : name_(name)
+Connection::Connection(const QString& name, Session session) : name_(name), session_(session)
 {
     QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
 }
@@ -43,7 +43,12 @@ void Connection::open()
     QSqlDatabase db = database();
     if (db.isOpen())
         db.close();
-    db.setDatabaseName(connectionString_);
+    // Qt puts "DSN=" before a text that names no driver or server: a data source given as
+    // "DSN=…;PWD=…" must reach the driver manager with it once, not twice.
+    const bool dsn = connectionString_.startsWith(QLatin1String("DSN="), Qt::CaseInsensitive)
+                     && !connectionString_.contains(QLatin1String("DRIVER="), Qt::CaseInsensitive)
+                     && !connectionString_.contains(QLatin1String("SERVER="), Qt::CaseInsensitive);
+    db.setDatabaseName(dsn ? connectionString_.mid(4) : connectionString_);
     if (!db.open())
         throw DbError(errorText(db.lastError()));
     broken_ = false;
@@ -65,6 +70,8 @@ bool Connection::isOpen() const { return database().isOpen() && !broken_; }
 
 void Connection::setUpSession()
 {
+    if (session_ == Session::Foreign)
+        return;
     for (const char* s : kSessionSetup)
         execute(QString::fromLatin1(s));
 }
@@ -96,7 +103,7 @@ void Connection::exec(QSqlQuery& query, const QString& statement)
     }
 }
 
-OdbcReader::Result Connection::select(const QString& statement)
+void* Connection::odbcHandle(const QString& statement)
 {
     if (!inTransaction_)
         ensureOpen();
@@ -105,8 +112,26 @@ OdbcReader::Result Connection::select(const QString& statement)
     if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0)
         || !*static_cast<void* const*>(handle.constData()))
         throw DbError(QStringLiteral("нет соединения с базой данных"), statement);
+    return *static_cast<void* const*>(handle.constData());
+}
+
+OdbcReader::Result Connection::select(const QString& statement)
+{
+    void* dbc = odbcHandle(statement);
     try {
-        return OdbcReader::readAll(*static_cast<void* const*>(handle.constData()), statement);
+        return OdbcReader::readAll(dbc, statement);
+    } catch (const DbError&) {
+        if (!inTransaction_)
+            checkAlive();
+        throw;
+    }
+}
+
+void Connection::selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock)
+{
+    void* dbc = odbcHandle(statement);
+    try {
+        OdbcReader::readBlocks(dbc, statement, onBlock);
     } catch (const DbError&) {
         if (!inTransaction_)
             checkAlive();

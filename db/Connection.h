@@ -13,7 +13,10 @@ class QSqlQuery;
 // away marks the connection broken; the next statement opens it again.
 class Connection {
 public:
-    explicit Connection(const QString& name = QStringLiteral("ADO_DB"));
+    // Workshop: the workshop's PostgreSQL database, with the session settings its
+    // statements rely on. Foreign: another database (the legacy journal), taken as it is.
+    enum class Session { Workshop, Foreign };
+    explicit Connection(const QString& name = QStringLiteral("ADO_DB"), Session session = Session::Workshop);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -32,6 +35,8 @@ public:
     // prepared statement of the session, so that reopening it (a new day, a refresh) is not
     // planned again; a text the server cannot prepare runs with its values as literals.
     OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
+    // Reads a result too large to hold, a fetch at a time (OdbcReader::readBlocks).
+    void selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock);
     // Runs a statement whose results nobody needs.
     void execute(const QString& statement);
     // The same, returning the number of rows it changed.
@@ -46,12 +51,15 @@ public:
 
 private:
     void ensureOpen();
+    // The ODBC connection handle under the Qt connection.
+    void* odbcHandle(const QString& statement);
     void setUpSession();
     void checkAlive();
     // The name the text is prepared under in this session; empty when it cannot be prepared.
     QString preparedName(const QString& body);
 
     QString name_;
+    Session session_;
     QString connectionString_;
     QHash<QString, QString> prepared_; // statement with $n → its name in the session
     QSet<QString> unpreparable_;

@@ -6,6 +6,7 @@
 #include <sqlext.h>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -110,7 +111,10 @@ void check(SQLRETURN r, const Statement& s, const QString& statement)
 
 } // namespace
 
-Result readAll(void* dbc, const QString& statement)
+namespace {
+// Runs the statement, describes its columns into result, and hands the rows of each fetch
+// to onRows.
+void run(void* dbc, const QString& statement, Result& result, const std::function<void(QVector<QVector<QVariant>>& rows)>& onRows)
 {
     Statement s;
     if (SQLAllocHandle(SQL_HANDLE_STMT, SQLHDBC(dbc), &s.h) != SQL_SUCCESS)
@@ -118,11 +122,10 @@ Result readAll(void* dbc, const QString& statement)
     std::u16string text = statement.toStdU16String();
     check(SQLExecDirectW(s.h, reinterpret_cast<SQLWCHAR*>(text.data()), SQLINTEGER(text.size())), s, statement);
 
-    Result result;
     SQLSMALLINT n = 0;
     check(SQLNumResultCols(s.h, &n), s, statement);
     if (n <= 0)
-        return result;
+        return;
     std::vector<Column> cols(n);
     SQLLEN rowBytes = 0;
     for (SQLSMALLINT i = 0; i < n; ++i) {
@@ -162,19 +165,45 @@ Result readAll(void* dbc, const QString& statement)
         c.indicator.resize(rowset);
         check(SQLBindCol(s.h, i + 1, c.cType, c.buffer.get(), c.width, c.indicator.data()), s, statement);
     }
+    QVector<QVector<QVariant>> rows;
     for (;;) {
         const SQLRETURN r = SQLFetch(s.h);
         if (r == SQL_NO_DATA)
             break;
         check(r, s, statement);
+        rows.clear();
+        rows.reserve(qsizetype(fetched));
         for (SQLULEN row = 0; row < fetched; ++row) {
             QVector<QVariant> values(n);
             for (SQLSMALLINT i = 0; i < n; ++i)
                 values[i] = valueOf(cols[i], row);
-            result.rows.push_back(std::move(values));
+            rows.push_back(std::move(values));
         }
+        onRows(rows);
     }
+}
+} // namespace
+
+Result readAll(void* dbc, const QString& statement)
+{
+    Result result;
+    run(dbc, statement, result, [&](QVector<QVector<QVariant>>& rows) {
+        if (result.rows.isEmpty())
+            result.rows = std::move(rows);
+        else
+            result.rows.append(std::move(rows));
+    });
     return result;
+}
+
+void readBlocks(void* dbc, const QString& statement, const std::function<void(const Result& block)>& onBlock)
+{
+    Result block;
+    run(dbc, statement, block, [&](QVector<QVector<QVariant>>& rows) {
+        block.rows = std::move(rows);
+        onBlock(block);
+        rows = std::move(block.rows);
+    });
 }
 
 } // namespace OdbcReader

@@ -2,6 +2,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 // Reads a whole result straight through ODBC with bound columns and block fetches:
 // the query windows keep every row on the client, and fetching value by value through
@@ -14,4 +15,7 @@ struct Result {
 };
 // dbc: the ODBC connection handle under the Qt connection. Throws DbError.
 Result readAll(void* dbc, const QString& statement);
+// The same a fetch at a time (at most a few hundred rows), for results too large to hold:
+// each block carries the fields and that fetch's rows. The block is lent for the call only.
+void readBlocks(void* dbc, const QString& statement, const std::function<void(const Result& block)>& onBlock);
 } // namespace OdbcReader
