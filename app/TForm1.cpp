@@ -355,12 +355,9 @@ void TForm1::N12Click()
         N16->setEnabled(true);
         ui->Label1->setVisible(false);
     });
-    Connection MSA(QStringLiteral("MSA"), Connection::Session::Foreign);
-    MSA.setConnectionString(QString::fromLatin1(LegacyImport::MSA));
-    MSA.open();
-    Connection PGSQL(QStringLiteral("PGSQL"));
-    PGSQL.setConnectionString(QString::fromLatin1(LegacyImport::PGSQL));
-    PGSQL.open();
+    const LegacyImport::Connections c = LegacyImport::open();
+    Connection& MSA = *c.source;
+    Connection& PGSQL = *c.target;
     const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [this](const QString& table, qint64 done, qint64 total) {
         ui->Label1->setText(LegacyImport::progressText(table, done, total));
         // Painted, but no click reaches a handler: one writing to the tables the copy

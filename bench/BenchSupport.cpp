@@ -8,6 +8,14 @@
 
 namespace Bench {
 
+Program::Program(const Target& t)
+{
+    seam.todayValue = QDate::currentDate();
+    app = std::make_unique<App>(seam, QStringList{t.database, t.socketDir});
+    if (!app->start())
+        qFatal("the program did not start on %s", qPrintable(t.database));
+}
+
 Target target(int argc, char** argv)
 {
     if (argc < 3) {

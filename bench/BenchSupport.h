@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
+#include "App.h"
+#include "ScriptedSeam.h"
 
 // What every benchmark needs: the large database, timing, psql side by side, memory.
 namespace Bench {
@@ -12,6 +15,12 @@ struct Target {
 };
 // From the command line: database name and socket directory.
 Target target(int argc, char** argv);
+// The program started on the large database, with a scripted seam whose clock says today.
+struct Program {
+    explicit Program(const Target& t);
+    ScriptedSeam seam;
+    std::unique_ptr<App> app;
+};
 // Milliseconds of one run of fn.
 double timeMs(const std::function<void()>& fn);
 double median(QVector<double> v);

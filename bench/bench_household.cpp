@@ -40,10 +40,9 @@ int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
     const Bench::Target target = Bench::target(argc, argv);
-    ScriptedSeam seam;
-    seam.todayValue = QDate::currentDate();
-    App app(seam, {target.database, target.socketDir});
-    app.start();
+    Bench::Program program(target);
+    ScriptedSeam& seam = program.seam;
+    App& app = *program.app;
 
     const QDate month = QDate(seam.todayValue.year(), seam.todayValue.month(), 1).addMonths(-1);
     const int rounds = 7;

@@ -99,12 +99,9 @@ qint64 floorRun(const Bench::Target& t, const QString& target)
 
 qint64 ourRun()
 {
-    Connection MSA(QStringLiteral("MSA"), Connection::Session::Foreign);
-    MSA.setConnectionString(QString::fromLatin1(LegacyImport::MSA));
-    MSA.open();
-    Connection PGSQL(QStringLiteral("PGSQL"));
-    PGSQL.setConnectionString(QString::fromLatin1(LegacyImport::PGSQL));
-    PGSQL.open();
+    const LegacyImport::Connections c = LegacyImport::open();
+    Connection& MSA = *c.source;
+    Connection& PGSQL = *c.target;
     // As the window does it: the label's text and the events after every batch.
     QString label;
     const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [&](const QString& table, qint64 done, qint64 total) {

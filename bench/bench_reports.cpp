@@ -31,10 +31,9 @@ int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
     const Bench::Target target = Bench::target(argc, argv);
-    ScriptedSeam seam;
-    seam.todayValue = QDate::currentDate();
-    App app(seam, {target.database, target.socketDir});
-    app.start();
+    Bench::Program program(target);
+    ScriptedSeam& seam = program.seam;
+    App& app = *program.app;
 
     // A year up to today.
     const QDate to = seam.todayValue.addDays(1);

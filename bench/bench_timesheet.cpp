@@ -25,10 +25,9 @@ int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
     const Bench::Target target = Bench::target(argc, argv);
-    ScriptedSeam seam;
-    seam.todayValue = QDate::currentDate();
-    App app(seam, {target.database, target.socketDir});
-    app.start();
+    Bench::Program program(target);
+    ScriptedSeam& seam = program.seam;
+    App& app = *program.app;
     TDataModule6& dm = *app.DataModule6();
     Connection& c = dm.ADO_DB;
 

@@ -30,10 +30,9 @@ int main(int argc, char** argv)
     PwApplication::useRussianLocale();
     const Bench::Target target = Bench::target(argc, argv);
     const QString out = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral(".");
-    ScriptedSeam seam;
-    seam.todayValue = QDate::currentDate();
-    App app(seam, {target.database, target.socketDir});
-    app.start();
+    Bench::Program program(target);
+    ScriptedSeam& seam = program.seam;
+    App& app = *program.app;
 
     // The latest day with the most household records.
     const QDate day = app.DataModule6()->ADO_DB

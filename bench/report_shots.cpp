@@ -38,10 +38,9 @@ int main(int argc, char** argv)
     PwApplication qapp(argc, argv);
     const Bench::Target target = Bench::target(argc, argv);
     const QString out = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral(".");
-    ScriptedSeam seam;
-    seam.todayValue = QDate::currentDate();
-    App app(seam, {target.database, target.socketDir});
-    app.start();
+    Bench::Program program(target);
+    ScriptedSeam& seam = program.seam;
+    App& app = *program.app;
     const QDate to(seam.todayValue.year(), seam.todayValue.month(), 1);
     const QDate from = to.addMonths(-1);
     struct R {

@@ -8,6 +8,19 @@
 
 namespace LegacyImport {
 
+Connections open()
+{
+    Connections c;
+    c.source = std::make_unique<Connection>(QStringLiteral("MSA"), Connection::Session::Foreign);
+    c.source->setConnectionString(QString::fromLatin1(MSA));
+    c.source->open();
+    c.target = std::make_unique<Connection>(QStringLiteral("PGSQL"));
+    c.target->setConnectionString(QString::fromLatin1(PGSQL));
+    c.target->open();
+    return c;
+}
+
+
 const char* const MSA = "DSN=Tabel;PWD=quorvadle";
 const char* const PGSQL = "DSN=Tabel_PgSQL;UID=sys";
 

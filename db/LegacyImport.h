@@ -2,6 +2,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 class Connection;
 
@@ -13,6 +14,12 @@ namespace LegacyImport {
 // The connections of the command: the legacy source with its password, the target as "sys".
 extern const char* const MSA;
 extern const char* const PGSQL;
+// The two connections opened, each under its own name.
+struct Connections {
+    std::unique_ptr<Connection> source; // MSA
+    std::unique_ptr<Connection> target; // PGSQL
+};
+Connections open();
 
 enum class As { Integer, Float, Text };
 struct Column {

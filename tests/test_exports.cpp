@@ -17,11 +17,6 @@
 #include <QTest>
 
 namespace {
-void click(TestApp& t, const QString& window, const QString& button)
-{
-    QTest::mouseClick(t.find<QPushButton>(window, button), Qt::LeftButton);
-}
-
 // Row r of the sheet, columns 1…n, as "value" ("'value" for text).
 QStringList row(const QHash<QString, XlsxCell>& cells, int r, int n)
 {

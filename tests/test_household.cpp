@@ -22,12 +22,6 @@ namespace {
 const QString kIncomplete = QStringLiteral("Все поля должны быть заполнены!");
 const QString kNoHours = QStringLiteral("Нужно завести количество!");
 
-void click(TestApp& t, const char* window, const char* button)
-{
-    QPushButton* b = t.find<QPushButton>(window, button);
-    QVERIFY2(b, button);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
 
 struct Entry {
     int worker = 1;

@@ -46,10 +46,6 @@ EntryRules::Record recordOne()
     return r;
 }
 
-void click(TestApp& t, const QString& window, const QString& button)
-{
-    QTest::mouseClick(t.find<QPushButton>(window, button), Qt::LeftButton);
-}
 } // namespace
 
 class TestJournalRecords : public QObject {

@@ -21,10 +21,6 @@
 namespace {
 QStringList names(Query* q) { return columnTexts(q, "fio"); }
 QString okOf(TestApp& t, int id) { return t.scalar(QString("select ok from accounts_dep.smena where id=%1").arg(id)).toString(); }
-void click(TestApp& t, const QString& window, const QString& button)
-{
-    QTest::mouseClick(t.find<QPushButton>(window, button), Qt::LeftButton);
-}
 // Where the last shown column of a grid ends.
 int rightEdge(QTableView* v)
 {

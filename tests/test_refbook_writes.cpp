@@ -21,11 +21,6 @@
 namespace {
 const QString kGone = QStringLiteral("Запись уже удалена другим пользователем. Список обновлен.");
 
-void click(TestApp& t, const QString& window, const QString& button)
-{
-    QTest::mouseClick(t.find<QPushButton>(window, button), Qt::LeftButton);
-}
-
 using Save = std::function<RefBookWrites::Saved(Connection&)>;
 } // namespace
 

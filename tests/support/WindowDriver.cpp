@@ -14,6 +14,13 @@ QLineEdit* edit(TestApp& t, const QString& window, const QString& name)
     return t.find<QLineEdit>(window, name);
 }
 
+void click(TestApp& t, const QString& window, const QString& button)
+{
+    auto* b = t.find<QPushButton>(window, button);
+    QVERIFY2(b, qPrintable(window + "." + button));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
 void type(QWidget* w, const QString& text)
 {
     for (const QChar c : text) {

@@ -15,6 +15,9 @@ struct TestApp;
 // A line edit of a window, by its object name.
 QLineEdit* edit(TestApp& t, const QString& window, const QString& name);
 
+// A mouse click on a push button of a window, by their object names.
+void click(TestApp& t, const QString& window, const QString& button);
+
 // Types text key by key; letters beyond ASCII arrive as the text of an unnamed key.
 void type(QWidget* w, const QString& text);
 
