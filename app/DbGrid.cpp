@@ -156,6 +156,12 @@ bool QueryModel::setData(const QModelIndex& index, const QVariant& value, int ro
     return true;
 }
 
+// The width a text needs in a cell or a title of the view, with the cell's margins.
+static int fitting(const QWidget* w, const QString& text)
+{
+    return text.isEmpty() ? 0 : w->fontMetrics().horizontalAdvance(text) + 14;
+}
+
 void applyColumns(QTableView* view)
 {
     auto* model = qobject_cast<QueryModel*>(view->model());
@@ -167,7 +173,7 @@ void applyColumns(QTableView* view)
         if (c.width == Stretch)
             view->horizontalHeader()->setSectionResizeMode(i, QHeaderView::Stretch);
         else if (c.width > 0 || !c.sample.isEmpty())
-            view->setColumnWidth(i, std::max(c.width, c.sample.isEmpty() ? 0 : view->fontMetrics().horizontalAdvance(c.sample) + 14));
+            view->setColumnWidth(i, std::max({c.width, fitting(view, c.sample), fitting(view->horizontalHeader(), c.title)}));
     }
 }
 

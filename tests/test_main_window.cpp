@@ -10,6 +10,7 @@
 #include "rules/DataModuleSql.h"
 #include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QCheckBox>
@@ -291,6 +292,12 @@ private slots:
         t.seam.onModal("TForm4", [&](QDialog* d) {
             auto* list = d->findChild<QTableView*>("DBGrid1");
             QVERIFY(rightEdge(list) <= list->viewport()->width());
+            // Titles fit too: "Нормы (шт.)" is wider than its column was given.
+            for (int c = 1; c <= 4; ++c) {
+                const QString title = list->model()->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(list->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 8 <= list->columnWidth(c),
+                         qPrintable(title));
+            }
             QVERIFY(list->columnWidth(0) >= 150);
         });
         t.app->Form1()->N4Click();
