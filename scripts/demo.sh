@@ -10,7 +10,8 @@ if [ "$(id -u)" = 0 ]; then default_dir=/var/lib/piecework/demo; else default_di
 dir=${PW_DEMO_DIR:-$default_dir}
 mkdir -p "$(dirname "$dir")"
 db=piecework_demo
-"$top/scripts/need.sh"
+# The spreadsheet program the exports open their workbooks in.
+"$top/scripts/need.sh" libreoffice-calc xdg-utils
 "$top/scripts/build.sh" --target piecework
 "$top/scripts/pgcluster.sh" start "$dir"
 today=$("$top/scripts/pgcluster.sh" psql "$dir" "$db" -qAtc \

@@ -1,6 +1,7 @@
 // The household works: the journal of a date and its entry dialog driven through the
 // main window, the prices written, the day cells of the household timesheet rows kept in
 // step in one transaction with the record, deletion, and the repricing of a month.
+#include "Concurrent.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -115,6 +116,27 @@ class TestHousehold : public QObject {
     Q_OBJECT
 
 private slots:
+    void clientsSavingIntoOneCellAtOnce()
+    {
+        TestApp t;
+        const int clients = 6;
+        const auto run = runClients<bool>(t.database, clients, [](Connection& c, int i) {
+            HouseholdSql::Record r;
+            r.group = 10;
+            r.worker = 3;
+            r.date = QDate(2025, 5, 6);
+            r.hours = i + 1;
+            r.price = 180;
+            return HouseholdRecords::save(c, r) == HouseholdRecords::Outcome::Saved;
+        });
+        QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join("; ")));
+        QCOMPARE(run.results.count(true), clients);
+        // One row for the key, holding every client's hours.
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.h_tabel where w_id=3 and i_type=7777 and month=5").toInt(), 1);
+        QCOMPARE(t.scalar("select d6 from accounts_dep.h_tabel where w_id=3 and i_type=7777 and month=5").toInt(),
+                 clients * (clients + 1) / 2);
+    }
+
     void pricesWithFactors_data()
     {
         QTest::addColumn<int>("kind");
