@@ -8,9 +8,11 @@ TForm20::TForm20(App& a) : ReportLayout(a), w_Report(makeQuery(QStringLiteral("w
 {
     Layout& l = QuickRep1.layout;
     const QString f = QStringLiteral("Arial");
-    l.groups.push_back(reportGroup({label("Брак", 124, 9).withFont(f, 9, true),
-                                    label("Количество", 133, 24).withFont(f, 9, true),
-                                    label("Сумма", 157, 20).withFont(f, 9, true)},
+    // Headings centred over the columns they name: at their nominal places "Брак" was
+    // cut by "Количество" and neither stood over its numbers.
+    l.groups.push_back(reportGroup({label("Брак", 125, 15).withFont(f, 9, true).centre(),
+                                    label("Количество", 141, 27).withFont(f, 9, true).centre(),
+                                    label("Сумма", 170, 20).withFont(f, 9, true).centre()},
                                    {total("sum(brk)", 132, 11, 11), total("sum(kolvo)", 145, 19, 11),
                                     total("sum(summa)", 166, 24, 11, "#0.00")},
                                    106));
