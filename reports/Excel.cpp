@@ -73,7 +73,8 @@ int Excel::WriteCell(int sheet, int column, int row, const QString& text, bool t
     return write(sheet, column, row, text, textFormat, autoFit, bold);
 }
 
+// Columns fit their texts here too: the workbook is read on a screen, not printed blind.
 int Excel::WriteCellPlain(int sheet, int column, int row, const QString& text)
 {
-    return write(sheet, column, row, text, false, false, false);
+    return write(sheet, column, row, text, false, true, false);
 }
