@@ -201,6 +201,9 @@ void TForm11::Button1Click()
         list->reopen();
         reject();
         return;
+    case JournalRecords::Outcome::Missing:
+        error(QString::fromUtf8(JournalRecords::MissingMessage));
+        return;
     case JournalRecords::Outcome::Saved:
         break;
     }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <thread>
 
 namespace {
 const QString kGone = QStringLiteral("Запись уже удалена другим пользователем. Список обновлен.");
@@ -92,6 +93,55 @@ private slots:
         QCOMPARE(run.results.count(JournalRecords::Outcome::Duplicate), clients - 1);
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where data='2025-04-03'").toInt(), 1);
         QCOMPARE(cell(t, 1, 1, QDate(2025, 4, 3)), 4);
+    }
+
+    void workerOrOperationDeletedMeanwhile_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("worker");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("operation deleted") << "delete from accounts_dep.oper where id=200" << 1 << int(JournalRecords::Outcome::Missing);
+        QTest::newRow("worker deleted") << "delete from accounts_dep.person where id=1" << 1 << int(JournalRecords::Outcome::Missing);
+        QTest::newRow("another application's person") << "" << 77 << int(JournalRecords::Outcome::Saved);
+    }
+    void workerOrOperationDeletedMeanwhile()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(int, worker);
+        QFETCH(int, outcome);
+        TestApp t;
+        if (!meanwhile.isEmpty())
+            t.exec(meanwhile);
+        EntryRules::Record r = recordOne();
+        r.worker = worker;
+        r.date = QDate(2025, 4, 9);
+        QCOMPARE(int(JournalRecords::save(t.dm().ADO_DB, r)), outcome);
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where data='2025-04-09'").toInt(),
+                 outcome == int(JournalRecords::Outcome::Saved) ? 1 : 0);
+    }
+
+    void saveWaitsForADeletionOfItsOperation()
+    {
+        TestApp t;
+        t.exec("insert into accounts_dep.norm(o_id, norma, prize, price) values (203, 1, 0, 4)");
+        // Another client is deleting operation 203 and has not committed yet.
+        auto other = TestDb::connect(t.database, "deleting");
+        other->begin();
+        other->execute("select id from accounts_dep.oper where id=203 for update");
+        other->execute("delete from accounts_dep.oper where id=203");
+        JournalRecords::Outcome outcome = JournalRecords::Outcome::Saved;
+        std::thread saver([&] {
+            auto c = TestDb::connect(t.database, "saving");
+            EntryRules::Record r = recordOne();
+            r.oper = 203;
+            r.item = 101;
+            outcome = JournalRecords::save(*c, r);
+        });
+        QTest::qWait(300);
+        other->commit();
+        saver.join();
+        QCOMPARE(outcome, JournalRecords::Outcome::Missing);
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where o_id=203").toInt(), 0);
     }
 
     void changeOfARecordDeletedMeanwhile()

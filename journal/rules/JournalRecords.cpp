@@ -8,6 +8,8 @@
 
 namespace JournalRecords {
 
+const char* const MissingMessage = "Работник или операция уже удалены другим пользователем: выберите их заново.";
+
 namespace {
 struct Place {
     qint64 worker;
@@ -19,6 +21,23 @@ struct Place {
 Place placeOf(const QVector<QVariant>& row)
 {
     return {row.value(0).toLongLong(), row.value(1).toInt(), row.value(2).toDate()};
+}
+
+// The worker and the operation the record names are there, and stay there until the
+// transaction ends: a deletion of either waits for the save, or the save sees it gone.
+bool namesExist(Connection& c, const EntryRules::Record& r)
+{
+    const QString w = SqlText::num(r.worker);
+    if (c.select(QStringLiteral("select id from accounts_dep.oper where id=") + SqlText::num(r.oper) + QStringLiteral(" for key share"))
+            .rows.isEmpty())
+        return false;
+    if (!c.select(QStringLiteral("select id from accounts_dep.person where id=") + w + QStringLiteral(" for key share"))
+             .rows.isEmpty())
+        return true;
+    // A person of another application, found by id or worker number as the journal finds him.
+    return !c.select(QStringLiteral("select id from cmn_contractor.person where id=") + w
+                     + QStringLiteral(" or accounts_dep.person_code(s_code)=") + w + QStringLiteral(" limit 1"))
+                .rows.isEmpty();
 }
 
 // The record's place as stored, locked against other changes until the transaction ends.
@@ -43,6 +62,8 @@ Outcome save(Connection& c, const EntryRules::Record& r, std::optional<qint64> i
         if (!from)
             return Outcome::Gone;
     }
+    if (!namesExist(c, r))
+        return Outcome::Missing;
     // The cell lock also covers the duplicate check: a duplicate has the same day cell.
     QStringList locks{DayCells::lockName(to.worker, to.shift, to.day)};
     if (from && from->day.isValid())

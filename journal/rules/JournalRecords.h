@@ -13,7 +13,9 @@ enum class Outcome {
     Saved,
     Duplicate, // another record has the same worker, operation, product, date, shift and colour
     Gone,      // the record to change was deleted meanwhile
+    Missing,   // the worker or the operation was deleted meanwhile
 };
+extern const char* const MissingMessage;
 
 // A new record (no id) or a change of record id. A change that moves the record to
 // another worker, shift or day brings the cell it left in step as well.

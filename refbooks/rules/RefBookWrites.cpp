@@ -104,6 +104,9 @@ Deletion removeProduct(Connection& c, qint64 id)
     Transaction t(c);
     if (!lockRow(c, QStringLiteral("cmn_gds_and_srv.gds_and_srv"), id))
         return {Deletion::Gone};
+    // Its operations before any day cell: a save naming one waits here, or is waited for,
+    // never both at once.
+    c.select(QStringLiteral("select id from accounts_dep.oper where i_id=") + num(id) + QStringLiteral(" for update"));
     // The hours of the deleted records leave the timesheet with them.
     const OdbcReader::Result days = c.select(ProductsSql::journalDays(id));
     c.execute(ProductsSql::deleteSmena(id));
