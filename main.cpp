@@ -1,4 +1,5 @@
 #include "App.h"
+#include "Program.h"
 #include "PwApplication.h"
 #include "Seam.h"
 
@@ -11,6 +12,6 @@ int main(int argc, char** argv)
     PwApplication::loadTranslations(&qapp);
     DesktopSeam seam(Shell::buildStamp(pwBuildDate, pwBuildTime));
     qapp.setSeam(&seam);
-    App app(seam, qapp.arguments().mid(1));
+    App app(seam, qapp.arguments().mid(1), buildProgram);
     return app.exec();
 }
