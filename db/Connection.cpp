@@ -206,11 +206,13 @@ void Connection::begin()
     if (!database().transaction())
         throw DbError(errorText(database().lastError()));
     inTransaction_ = true;
+    ledger_ = {};
 }
 
 void Connection::commit()
 {
     inTransaction_ = false;
+    ledger_ = {};
     if (!database().commit()) {
         // The server has ended the transaction, but the driver would stay out of
         // autocommit: every later statement would open a transaction nobody commits.
@@ -226,6 +228,7 @@ void Connection::commit()
 void Connection::rollback()
 {
     inTransaction_ = false;
+    ledger_ = {};
     if (!database().rollback())
         checkAlive();
 }

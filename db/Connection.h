@@ -47,6 +47,15 @@ public:
     void rollback();
     bool inTransaction() const { return inTransaction_; }
 
+    // What Locks knows of the open transaction's locks (see Locks.h); cleared when it ends.
+    struct LockLedger {
+        int rank = -1;
+        qint64 lastKey = 0;
+        QHash<qint64, bool> held; // advisory key → held shared
+    };
+    LockLedger& lockLedger() { return ledger_; }
+    const LockLedger& lockLedger() const { return ledger_; }
+
     QSqlDatabase database() const;
 
 private:
@@ -66,4 +75,5 @@ private:
     int preparedCount_ = 0;
     bool broken_ = false;
     bool inTransaction_ = false;
+    LockLedger ledger_;
 };

@@ -1,6 +1,7 @@
 #include "LegacyImport.h"
 #include "Connection.h"
 #include "DbError.h"
+#include "Locks.h"
 #include "Query.h"
 #include "Rows.h"
 #include "SqlText.h"
@@ -199,7 +200,7 @@ Outcome run(Connection& source, Connection& target, const Progress& progress)
     for (const Step& s : steps())
         tables << QString::fromLatin1(s.target);
     // Clients writing meanwhile would take ids the copy is about to bring.
-    target.execute(QStringLiteral("lock table %1 in exclusive mode").arg(tables.join(QStringLiteral(", "))));
+    Locks::tables(target, tables);
     for (const Step& s : steps())
         out.copied.push_back({QString::fromLatin1(s.source), QString::fromLatin1(s.target), copy(source, target, s, progress)});
     for (const QString& table : tables)

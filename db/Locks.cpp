@@ -1,36 +1,163 @@
 #include "Locks.h"
 #include "Connection.h"
+#include "DbError.h"
 #include "SqlText.h"
 #include <QStringList>
 #include <algorithm>
 
 namespace Locks {
 
-qint64 keyOf(const QString& text)
+namespace {
+const char* const kRankNames[] = {"Tables", "BookNames", "Product", "Kind", "Operation",
+                                  "Worker", "Record",    "Month",   "Cell"};
+
+QString rankName(int rank) { return rank < 0 ? QStringLiteral("none") : QString::fromLatin1(kRankNames[rank]); }
+
+void requireTransaction(const Connection& c, const QString& what)
+{
+    // Outside a transaction the lock would end with its own statement.
+    if (!c.inTransaction())
+        throw DbError(QStringLiteral("Блокировка %1 вне транзакции.").arg(what));
+}
+
+[[noreturn]] void outOfOrder(const Connection& c, int rank, const QString& what)
+{
+    throw DbError(QStringLiteral("Блокировка %1 (%2) взята после %3: порядок блокировок нарушен.")
+                      .arg(what, rankName(rank), rankName(c.lockLedger().rank)));
+}
+
+struct Taken {
+    Key key;
+    qint64 value;
+};
+
+QString callOf(const Taken& t)
+{
+    return QStringLiteral("pg_advisory_xact_lock%1(%2)").arg(t.key.shared ? QStringLiteral("_shared") : QString(),
+                                                              SqlText::num(t.value));
+}
+
+// The keys in the order they are taken: by rank, then by number; one of each number,
+// alone when any asks for it alone.
+QVector<Taken> ordered(const QVector<Key>& keys)
+{
+    QVector<Taken> wanted;
+    for (const Key& k : keys)
+        wanted.push_back({k, keyOf(k.name)});
+    std::sort(wanted.begin(), wanted.end(), [](const Taken& a, const Taken& b) {
+        return a.key.rank != b.key.rank ? a.key.rank < b.key.rank : a.value < b.value;
+    });
+    QVector<Taken> out;
+    for (const Taken& t : wanted) {
+        if (!out.isEmpty() && out.last().value == t.value)
+            out.last().key.shared = out.last().key.shared && t.key.shared;
+        else
+            out.push_back(t);
+    }
+    return out;
+}
+} // namespace
+
+qint64 keyOf(const QString& name)
 {
     // FNV-1a over the key's text.
     quint64 h = 14695981039346656037ULL;
-    for (char ch : text.toUtf8()) {
+    for (char ch : name.toUtf8()) {
         h ^= quint8(ch);
         h *= 1099511628211ULL;
     }
     return qint64(h);
 }
 
-void lock(Connection& c, const QString& text)
+Key bookNames(Book book)
 {
-    c.execute(QStringLiteral("select pg_advisory_xact_lock(") + SqlText::num(keyOf(text)) + QLatin1Char(')'));
+    static const char* const names[] = {"vid_oper:names", "gds_and_srv:marks", "oper:kinds"};
+    return {Rank::BookNames, QString::fromLatin1(names[int(book)])};
 }
 
-void lockAll(Connection& c, const QStringList& texts)
+Key month(int month, int year, bool shared)
 {
-    QList<qint64> keys;
-    for (const QString& t : texts)
-        keys << keyOf(t);
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    for (qint64 k : keys)
-        c.execute(QStringLiteral("select pg_advisory_xact_lock(") + SqlText::num(k) + QLatin1Char(')'));
+    return {Rank::Month, QStringLiteral("h_tabel:month:%1:%2").arg(month).arg(year), shared};
 }
+
+Key journalCell(qint64 worker, int shift, int month, int year)
+{
+    return {Rank::Cell, QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(month).arg(year)};
+}
+
+Key householdCell(qint64 worker, int kind, bool night, int month, int year)
+{
+    return {Rank::Cell,
+            QStringLiteral("h_tabel_hh:%1:%2:%3:%4:%5").arg(worker).arg(kind).arg(night ? 1 : 0).arg(month).arg(year)};
+}
+
+QString statementOf(QVector<Key> keys)
+{
+    QStringList calls;
+    for (const Taken& t : ordered(keys))
+        calls << callOf(t);
+    return QStringLiteral("select ") + calls.join(QStringLiteral(", "));
+}
+
+void take(Connection& c, QVector<Key> keys)
+{
+    Connection::LockLedger& ledger = c.lockLedger();
+    QStringList calls;
+    for (const Taken& t : ordered(keys)) {
+        const auto held = ledger.held.constFind(t.value);
+        if (held != ledger.held.constEnd() && (t.key.shared || !*held))
+            continue;
+        requireTransaction(c, t.key.name);
+        const int rank = int(t.key.rank);
+        if (rank < ledger.rank || (rank == ledger.rank && t.value <= ledger.lastKey))
+            outOfOrder(c, rank, t.key.name);
+        ledger.rank = rank;
+        ledger.lastKey = t.value;
+        ledger.held.insert(t.value, t.key.shared);
+        calls << callOf(t);
+    }
+    // One statement: its calls run left to right, in the order above.
+    if (!calls.isEmpty())
+        c.execute(QStringLiteral("select ") + calls.join(QStringLiteral(", ")));
+}
+
+QString tableName(Table table)
+{
+    static const char* const names[] = {"cmn_gds_and_srv.gds_and_srv", "accounts_dep.vid_oper", "accounts_dep.oper",
+                                        "accounts_dep.person",         "accounts_dep.smena",    "accounts_dep.fatigue"};
+    return QString::fromLatin1(names[int(table)]);
+}
+
+Rank rankOf(Table table)
+{
+    static const Rank ranks[] = {Rank::Product, Rank::Kind, Rank::Operation, Rank::Worker, Rank::Record, Rank::Record};
+    return ranks[int(table)];
+}
+
+OdbcReader::Result rows(Connection& c, Table table, const QString& condition, RowMode mode, const QString& columns)
+{
+    const QString name = tableName(table);
+    requireTransaction(c, name);
+    const int rank = int(rankOf(table));
+    // All the rows of one rank in one statement, in id order.
+    if (rank <= c.lockLedger().rank)
+        outOfOrder(c, rank, name);
+    c.lockLedger().rank = rank;
+    c.lockLedger().lastKey = 0;
+    return c.select(QStringLiteral("select %1 from %2 where %3 order by id for %4")
+                        .arg(columns, name, condition,
+                             mode == RowMode::KeyShare ? QStringLiteral("key share") : QStringLiteral("update")));
+}
+
+void tables(Connection& c, const QStringList& names)
+{
+    requireTransaction(c, names.join(QStringLiteral(", ")));
+    if (c.lockLedger().rank >= int(Rank::Tables))
+        outOfOrder(c, int(Rank::Tables), names.join(QStringLiteral(", ")));
+    c.lockLedger().rank = int(Rank::Tables);
+    c.execute(QStringLiteral("lock table %1 in exclusive mode").arg(names.join(QStringLiteral(", "))));
+}
+
+int reached(const Connection& c) { return c.lockLedger().rank; }
 
 } // namespace Locks

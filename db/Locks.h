@@ -1,16 +1,86 @@
 #pragma once
+#include "OdbcReader.h"
 #include <QString>
+#include <QVector>
+#include <initializer_list>
 
 class Connection;
 
-// Transaction-scoped advisory locks on named keys: a check and the write it guards are
-// serialised among all clients until the transaction ends.
+// Every lock the program takes, and the one order in which a transaction takes them.
+// Two clients that both take locks in this order never wait for each other in a circle:
+//
+//   rank       what                                   taken by
+//   Tables     the legacy-layout tables, exclusive     the import (before anything else)
+//   BookNames  a reference book's names (advisory)     saves of kinds, products, operations:
+//                                                      the duplicate check with its write
+//   Product    product rows                            a product deletion (update); an operation
+//                                                      save (key share)
+//   Kind       operation kind rows                     a kind deletion (update); operation and
+//                                                      household saves (key share)
+//   Operation  operation rows                          operation and product deletions (update);
+//                                                      journal saves (key share)
+//   Worker     worker rows                             a worker deletion (update); journal and
+//                                                      household saves (key share)
+//   Record     journal and household records           a change (update, before it reads where the
+//                                                      record stood); a product deletion (update)
+//   Month      a month of the timesheet (advisory)     a rebuild and a repricing alone; every
+//                                                      day-cell upkeep shared
+//   Cell       a timesheet row's key (advisory)        the day-cell upkeep: journal cells
+//                                                      (worker, shift) and household cells
+//                                                      (worker, kind, night) of a month
+//
+// Within a rank the keys go in ascending order, and all the keys of one rank are taken in
+// one call. The rows a statement writes (an update, a delete, the timesheet rows) are
+// locked by the statement itself, under the locks above. A lock out of this order is
+// refused with a DbError before it is asked for, so that every test and the load harness
+// fail on it instead of a deadlock that shows once in a thousand runs.
 namespace Locks {
+
+enum class Rank { Tables, BookNames, Product, Kind, Operation, Worker, Record, Month, Cell };
+
+// An advisory lock: held until the transaction ends.
+struct Key {
+    Rank rank;
+    QString name; // the same name gives the same lock in every client
+    bool shared = false;
+};
+
+// A reference book whose names are checked for duplicates before a write.
+enum class Book { Kinds, ProductMarks, Operations };
+Key bookNames(Book book);
+// A month of the timesheet: shared by the day-cell upkeep, alone for a rebuild or repricing.
+Key month(int month, int year, bool shared);
+// The piece-work timesheet row of a worker, shift, month and year.
+Key journalCell(qint64 worker, int shift, int month, int year);
+// The household timesheet row of a worker, work kind, night flag, month and year.
+Key householdCell(qint64 worker, int kind, bool night, int month, int year);
+
 // The same number for a key in every client, whatever its build.
-qint64 keyOf(const QString& text);
-// Waits for the key and holds it until the caller's transaction ends.
-void lock(Connection& c, const QString& text);
-// The same for several keys at once, always taken in one order so that two clients
-// locking the same keys never wait for each other in a circle.
-void lockAll(Connection& c, const QStringList& texts);
+qint64 keyOf(const QString& name);
+
+// Waits for every key and holds it until the caller's transaction ends. Keys of several
+// ranks may come in one call; a key the transaction holds already is not asked for again.
+void take(Connection& c, QVector<Key> keys);
+
+// The statement that take() sends for keys no transaction holds yet (for benchmarks that
+// send a save's statements themselves).
+QString statementOf(QVector<Key> keys);
+
+// Row locks of the reference books and records, in id order.
+enum class Table { Product, Kind, Operation, Worker, JournalRecord, HouseholdRecord };
+enum class RowMode { KeyShare, Update };
+// Locks the rows of a table that meet the condition ("id=5", "i_id=7") and returns the
+// columns asked for, in id order; rows another client deleted meanwhile are not returned.
+OdbcReader::Result rows(Connection& c, Table table, const QString& condition, RowMode mode,
+                        const QString& columns = QStringLiteral("id"));
+// The table's name and the rank of its rows.
+QString tableName(Table table);
+Rank rankOf(Table table);
+
+// Locks whole tables against every other writer (the import), before any other lock.
+void tables(Connection& c, const QStringList& names);
+
+// The rank a transaction has reached, for tests: -1 before its first lock.
+int reached(const Connection& c);
+
 } // namespace Locks

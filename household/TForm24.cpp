@@ -147,11 +147,16 @@ void TForm24::Button1Click()
     r.night = ui->CBox1->isChecked();
     r.price = entryPrice(price(), r.holiday, r.night);
     const bool change = Tag == 1;
-    if (HouseholdRecords::save(dm().ADO_DB, r, change ? std::optional<qint64>(record_id_) : std::nullopt)
-        == HouseholdRecords::Outcome::Gone) {
+    switch (HouseholdRecords::save(dm().ADO_DB, r, change ? std::optional<qint64>(record_id_) : std::nullopt)) {
+    case HouseholdRecords::Outcome::Gone:
         error(QString::fromUtf8(Messages::Gone));
         reject();
         return;
+    case HouseholdRecords::Outcome::Missing:
+        error(QString::fromUtf8(HouseholdRecords::MissingMessage));
+        return;
+    case HouseholdRecords::Outcome::Saved:
+        break;
     }
     accept();
 }

@@ -55,6 +55,10 @@ void TForm10::Button1Click()
         error(QString::fromUtf8(OperSql::DuplicateMessage));
         return;
     }
+    if (saved == RefBookWrites::Saved::Missing) {
+        error(QString::fromUtf8(RefBookWrites::OperationNamesMissing));
+        return;
+    }
     if (saved == RefBookWrites::Saved::Gone)
         error(QString::fromUtf8(Messages::Gone));
     dm().Oper->reopen();

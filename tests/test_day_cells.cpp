@@ -121,8 +121,9 @@ private slots:
         QCOMPARE(DayCells::insertStatement(3, 2, day, 9),
                  QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, d5) values(2, 3, 4, 2025, 9)"));
         QCOMPARE(DayCells::deleteRecordStatement("17"), QStringLiteral("delete from accounts_dep.smena where id=17"));
-        QVERIFY(DayCells::lockKey(3, 2, 4, 2025) != DayCells::lockKey(3, 1, 4, 2025));
-        QVERIFY(DayCells::lockKey(3, 2, 4, 2025) != DayCells::lockKey(2, 3, 4, 2025));
+        const auto key = [](qint64 w, int s) { return Locks::keyOf(Locks::journalCell(w, s, 4, 2025).name); };
+        QVERIFY(key(3, 2) != key(3, 1));
+        QVERIFY(key(3, 2) != key(2, 3));
     }
 
     void upkeep_data()

@@ -10,20 +10,18 @@ namespace HouseholdRecords {
 
 using namespace HouseholdSql;
 
-QString lockName(const Place& p)
+const char* const MissingMessage = "Работник или вид работы уже удалены другим пользователем: выберите их заново.";
+
+QVector<Locks::Key> lockKeys(const Place& p)
 {
-    return QStringLiteral("h_tabel_hh:%1:%2:%3:%4:%5")
-        .arg(p.worker)
-        .arg(p.kind)
-        .arg(p.night ? 1 : 0)
-        .arg(p.day.month())
-        .arg(p.day.year());
+    const int m = p.day.month(), y = p.day.year();
+    return {Locks::month(m, y, true), Locks::householdCell(p.worker, p.kind, p.night, m, y)};
 }
 
 void refresh(Connection& c, const Place& p)
 {
     withTransaction(c, [&] {
-        Locks::lock(c, lockName(p));
+        Locks::take(c, lockKeys(p));
         const qint64 rows = Rows::firstInteger(c, countStatement(p.worker, p.kind, p.night, p.day));
         const qint64 hours = Rows::firstInteger(c, hoursStatement(p.worker, p.kind, p.night, p.day));
         c.execute(rows > 0 ? cellUpdateStatement(p.worker, p.kind, p.night, p.day, hours)
@@ -34,7 +32,7 @@ void refresh(Connection& c, const Place& p)
 void refreshAfterDelete(Connection& c, const Place& p)
 {
     withTransaction(c, [&] {
-        Locks::lock(c, lockName(p));
+        Locks::take(c, lockKeys(p));
         const qint64 hours = Rows::firstInteger(c, hoursStatement(p.worker, p.kind, p.night, p.day));
         c.execute(cellUpdateAfterDeleteStatement(p.worker, p.kind, p.night, p.day, hours));
     });
@@ -49,17 +47,28 @@ Place placeOf(const QVector<QVariant>& row)
 // The record's place as stored, locked against other changes until the transaction ends.
 std::optional<Place> storedPlace(Connection& c, qint64 id)
 {
-    const OdbcReader::Result r = c.select(QStringLiteral("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=")
-                                          + SqlText::num(id) + QStringLiteral(" for update"));
+    const OdbcReader::Result r = Locks::rows(c, Locks::Table::HouseholdRecord, QStringLiteral("id=") + SqlText::num(id),
+                                             Locks::RowMode::Update, QStringLiteral("id_p, id_o, i_night, d_date"));
     if (r.rows.isEmpty())
         return std::nullopt;
     return placeOf(r.rows.first());
+}
+
+// The work kind and the worker the record names are there, and stay until the transaction
+// ends: a deletion of either waits for the save, or the save sees it gone.
+bool namesExist(Connection& c, const Record& r)
+{
+    using namespace Locks;
+    return !rows(c, Table::Kind, QStringLiteral("id=") + SqlText::num(qint64(r.kind)), RowMode::KeyShare).rows.isEmpty()
+        && !rows(c, Table::Worker, QStringLiteral("id=") + SqlText::num(r.worker), RowMode::KeyShare).rows.isEmpty();
 }
 } // namespace
 
 Outcome save(Connection& c, const Record& r, std::optional<qint64> id)
 {
     Transaction t(c);
+    if (!namesExist(c, r))
+        return Outcome::Missing;
     std::optional<Place> from;
     QDate day = r.date;
     if (id) {
@@ -69,10 +78,12 @@ Outcome save(Connection& c, const Record& r, std::optional<qint64> id)
         day = from->day;
     }
     const Place to{r.worker, r.kind, r.night, day};
-    QStringList locks{lockName(to)};
+    QVector<Locks::Key> locks;
+    if (to.day.isValid())
+        locks << lockKeys(to);
     if (from && from->day.isValid())
-        locks << lockName(*from);
-    Locks::lockAll(c, locks);
+        locks << lockKeys(*from);
+    Locks::take(c, locks);
     c.execute(id ? updateStatement(r, *id) : insertStatement(r));
     if (to.day.isValid())
         refresh(c, to);
@@ -96,6 +107,7 @@ std::optional<Place> remove(Connection& c, qint64 id)
 int reprice(Connection& c, int month, int year)
 {
     Transaction t(c);
+    Locks::take(c, {Locks::month(month, year, false)});
     return c.executeCount(repriceStatement(month, year));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "HouseholdSql.h"
+#include "Locks.h"
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -23,8 +24,8 @@ struct Place {
     }
 };
 
-// The name of the lock of a household timesheet row (see Locks).
-QString lockName(const Place& p);
+// The locks of a household cell's upkeep (see Locks): the month shared and the row's key.
+QVector<Locks::Key> lockKeys(const Place& p);
 
 // Recomputes the day cell after a save, inserting the month's row when there is none.
 void refresh(Connection& c, const Place& p);
@@ -33,8 +34,10 @@ void refreshAfterDelete(Connection& c, const Place& p);
 
 enum class Outcome {
     Saved,
-    Gone, // the record to change was deleted meanwhile
+    Gone,    // the record to change was deleted meanwhile
+    Missing, // the worker or the work kind was deleted meanwhile
 };
+extern const char* const MissingMessage;
 
 // A new record (no id) or a change of record id; the date of a changed record stays.
 // A change that moves the record to another worker or kind also brings the cell it left
@@ -44,7 +47,8 @@ Outcome save(Connection& c, const HouseholdSql::Record& r, std::optional<qint64>
 // Deletes a record and recomputes its cell; nothing when it had been deleted already.
 std::optional<Place> remove(Connection& c, qint64 id);
 
-// Reprices the average-rate records of a month; the number of records repriced.
+// Reprices the average-rate records of a month, alone in the month: a save of the month
+// waits for it, and it waits for the saves under way. The number of records repriced.
 int reprice(Connection& c, int month, int year);
 
 } // namespace HouseholdRecords

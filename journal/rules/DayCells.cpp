@@ -45,23 +45,9 @@ QString insertStatement(qint64 worker, int shift, const QDate& day, qint64 hours
 
 QString deleteRecordStatement(const QString& id) { return QStringLiteral("delete from accounts_dep.smena where id=") + id; }
 
-QString lockName(qint64 worker, int shift, const QDate& day)
+QVector<Locks::Key> lockKeys(qint64 worker, int shift, const QDate& day)
 {
-    return QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(day.month()).arg(day.year());
-}
-
-qint64 lockKey(qint64 worker, int shift, int month, int year)
-{
-    return Locks::keyOf(lockName(worker, shift, QDate(year, month, 1)));
-}
-
-QString monthLockName(int month, int year) { return QStringLiteral("h_tabel:month:%1:%2").arg(month).arg(year); }
-
-QString lockStatement(qint64 worker, int shift, const QDate& day)
-{
-    // The month shared: a month rebuild holds it alone, and a save waits for the rebuilt rows.
-    return QStringLiteral("select pg_advisory_xact_lock_shared(") + num(Locks::keyOf(monthLockName(day.month(), day.year())))
-        + QStringLiteral("), pg_advisory_xact_lock(") + num(Locks::keyOf(lockName(worker, shift, day))) + QLatin1Char(')');
+    return {Locks::month(day.month(), day.year(), true), Locks::journalCell(worker, shift, day.month(), day.year())};
 }
 
 using Rows::firstInteger;
@@ -69,7 +55,7 @@ using Rows::firstInteger;
 void refresh(Connection& c, qint64 worker, int shift, const QDate& day)
 {
     withTransaction(c, [&] {
-        c.execute(lockStatement(worker, shift, day));
+        Locks::take(c, lockKeys(worker, shift, day));
         const qint64 rows = firstInteger(c, countStatement(worker, shift, day));
         const qint64 hours = firstInteger(c, sumStatement(worker, shift, day));
         c.execute(rows != 0 ? updateStatement(worker, shift, day, hours) : insertStatement(worker, shift, day, hours));
@@ -79,7 +65,7 @@ void refresh(Connection& c, qint64 worker, int shift, const QDate& day)
 void refreshAfterDelete(Connection& c, qint64 worker, int shift, const QDate& day)
 {
     withTransaction(c, [&] {
-        c.execute(lockStatement(worker, shift, day));
+        Locks::take(c, lockKeys(worker, shift, day));
         const qint64 hours = firstInteger(c, sumStatement(worker, shift, day));
         c.execute(updateStatement(worker, shift, day, hours));
     });
@@ -87,7 +73,7 @@ void refreshAfterDelete(Connection& c, qint64 worker, int shift, const QDate& da
 
 QStringList refreshStatements(qint64 worker, int shift, const QDate& day, bool rowExists, qint64 hours)
 {
-    return {lockStatement(worker, shift, day), countStatement(worker, shift, day), sumStatement(worker, shift, day),
+    return {Locks::statementOf(lockKeys(worker, shift, day)), countStatement(worker, shift, day), sumStatement(worker, shift, day),
             rowExists ? updateStatement(worker, shift, day, hours) : insertStatement(worker, shift, day, hours)};
 }
 

@@ -11,12 +11,7 @@ namespace JournalRecords {
 const char* const MissingMessage = "Работник или операция уже удалены другим пользователем: выберите их заново.";
 
 namespace {
-struct Place {
-    qint64 worker;
-    int shift;
-    QDate day;
-    bool operator==(const Place& o) const { return worker == o.worker && shift == o.shift && day == o.day; }
-};
+using DayCells::Place;
 
 Place placeOf(const QVector<QVariant>& row)
 {
@@ -28,11 +23,10 @@ Place placeOf(const QVector<QVariant>& row)
 bool namesExist(Connection& c, const EntryRules::Record& r)
 {
     const QString w = SqlText::num(r.worker);
-    if (c.select(QStringLiteral("select id from accounts_dep.oper where id=") + SqlText::num(r.oper) + QStringLiteral(" for key share"))
+    if (Locks::rows(c, Locks::Table::Operation, QStringLiteral("id=") + SqlText::num(r.oper), Locks::RowMode::KeyShare)
             .rows.isEmpty())
         return false;
-    if (!c.select(QStringLiteral("select id from accounts_dep.person where id=") + w + QStringLiteral(" for key share"))
-             .rows.isEmpty())
+    if (!Locks::rows(c, Locks::Table::Worker, QStringLiteral("id=") + w, Locks::RowMode::KeyShare).rows.isEmpty())
         return true;
     // A person of another application, found by id or worker number as the journal finds him.
     return !c.select(QStringLiteral("select id from cmn_contractor.person where id=") + w
@@ -43,9 +37,8 @@ bool namesExist(Connection& c, const EntryRules::Record& r)
 // The record's place as stored, locked against other changes until the transaction ends.
 std::optional<Place> storedPlace(Connection& c, qint64 id)
 {
-    const OdbcReader::Result r =
-        c.select(QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=") + SqlText::num(id)
-                 + QStringLiteral(" for update"));
+    const OdbcReader::Result r = Locks::rows(c, Locks::Table::JournalRecord, QStringLiteral("id=") + SqlText::num(id),
+                                             Locks::RowMode::Update, QStringLiteral("w_id, smena, data"));
     if (r.rows.isEmpty())
         return std::nullopt;
     return placeOf(r.rows.first());
@@ -55,6 +48,8 @@ std::optional<Place> storedPlace(Connection& c, qint64 id)
 Outcome save(Connection& c, const EntryRules::Record& r, std::optional<qint64> id)
 {
     Transaction t(c);
+    if (!namesExist(c, r))
+        return Outcome::Missing;
     const Place to{r.worker, r.shift, r.date};
     std::optional<Place> from;
     if (id) {
@@ -62,13 +57,11 @@ Outcome save(Connection& c, const EntryRules::Record& r, std::optional<qint64> i
         if (!from)
             return Outcome::Gone;
     }
-    if (!namesExist(c, r))
-        return Outcome::Missing;
-    // The cell lock also covers the duplicate check: a duplicate has the same day cell.
-    QStringList locks{DayCells::lockName(to.worker, to.shift, to.day)};
+    // The cell locks also cover the duplicate check: a duplicate has the same day cell.
+    QVector<Locks::Key> locks = DayCells::lockKeys(to.worker, to.shift, to.day);
     if (from && from->day.isValid())
-        locks << DayCells::lockName(from->worker, from->shift, from->day);
-    Locks::lockAll(c, locks);
+        locks << DayCells::lockKeys(from->worker, from->shift, from->day);
+    Locks::take(c, locks);
     if (Rows::firstInteger(c, EntryRules::duplicateCheck(r, id)) > 0)
         return Outcome::Duplicate;
     c.execute(id ? EntryRules::updateStatement(r, *id) : EntryRules::insertStatement(r));

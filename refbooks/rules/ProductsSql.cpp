@@ -40,11 +40,6 @@ QString update(const QString& mark, const QString& value, qint64 groupId, qint64
 
 QString deleteOper(qint64 id) { return QStringLiteral("delete from accounts_dep.oper o where o.i_id =") + SqlText::num(id); }
 QString deleteSmena(qint64 id) { return QStringLiteral("delete from accounts_dep.smena s where s.i_id =") + SqlText::num(id); }
-QString journalDays(qint64 id)
-{
-    return QStringLiteral("select distinct w_id, smena, data from accounts_dep.smena where i_id=") + SqlText::num(id)
-           + QStringLiteral(" and w_id is not null and smena is not null and data is not null order by w_id, smena, data");
-}
 QString deleteProduct(qint64 id) { return QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=") + SqlText::num(id); }
 
 QString searchFilter(const QString& text) { return QStringLiteral("marka like '") + Filter::escape(text) + QStringLiteral("%'"); }

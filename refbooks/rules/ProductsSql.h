@@ -26,8 +26,6 @@ QString insert(const QString& mark, const QString& value, qint64 groupId);
 QString update(const QString& mark, const QString& value, qint64 groupId, qint64 id);
 QString deleteOper(qint64 id);
 QString deleteSmena(qint64 id);
-// The timesheet days (worker, shift, date) of a product's journal records, in lock order.
-QString journalDays(qint64 id);
 QString deleteProduct(qint64 id);
 
 // Client-side filter of the product list: marks beginning with the typed text.

@@ -15,6 +15,8 @@ namespace RefBookWrites {
 
 using SqlText::num;
 
+const char* const OperationNamesMissing = "Изделие или вид операции уже удалены другим пользователем: выберите их заново.";
+
 namespace {
 // A change whose row is gone changes nothing: the caller says so.
 Saved write(Connection& c, const QString& statement, bool change)
@@ -24,9 +26,15 @@ Saved write(Connection& c, const QString& statement, bool change)
 }
 
 // Locks the row about to go; false when another client deleted it already.
-bool lockRow(Connection& c, const QString& table, qint64 id)
+bool lockRow(Connection& c, Locks::Table table, qint64 id)
 {
-    return !c.select(QStringLiteral("select id from %1 where id=%2 for update").arg(table, num(id))).rows.isEmpty();
+    return !Locks::rows(c, table, QStringLiteral("id=") + num(id), Locks::RowMode::Update).rows.isEmpty();
+}
+
+// Holds a row the write names against its deletion until the transaction ends.
+bool holdRow(Connection& c, Locks::Table table, qint64 id)
+{
+    return !Locks::rows(c, table, QStringLiteral("id=") + num(id), Locks::RowMode::KeyShare).rows.isEmpty();
 }
 
 qint64 count(Connection& c, const QString& statement) { return Rows::firstInteger(c, statement); }
@@ -34,7 +42,7 @@ qint64 count(Connection& c, const QString& statement) { return Rows::firstIntege
 // A row to delete, the counts of the rows that use it, and the statements that delete it
 // with what belongs to it.
 struct Removal {
-    QString table;
+    Locks::Table table;
     qint64 id;
     QStringList uses;
     QStringList deletes;
@@ -64,7 +72,7 @@ Saved saveWorker(Connection& c, const QString& fio, const QString& department, s
 Deletion removeWorker(Connection& c, int id)
 {
     const QString w = num(qint64(id));
-    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.person"), id,
+    return removeUnlessUsed(c, {Locks::Table::Worker, id,
                                 {"select count(*) from accounts_dep.smena where w_id=" + w,
                                  "select count(*) from accounts_dep.fatigue where id_p=" + w},
                                 // Without records his timesheet rows hold nothing the journal still backs.
@@ -74,7 +82,7 @@ Deletion removeWorker(Connection& c, int id)
 Saved saveKind(Connection& c, const QString& name, const QString& upperName, std::optional<qint64> id)
 {
     Transaction t(c);
-    Locks::lock(c, QStringLiteral("vid_oper:names"));
+    Locks::take(c, {Locks::bookNames(Locks::Book::Kinds)});
     if (count(c, id ? KindsSql::duplicate(upperName, *id) : KindsSql::duplicate(upperName)) > 0)
         return Saved::Duplicate;
     return write(c, id ? KindsSql::rename(name, *id) : KindsSql::insert(name), bool(id));
@@ -83,7 +91,7 @@ Saved saveKind(Connection& c, const QString& name, const QString& upperName, std
 Deletion removeKind(Connection& c, qint64 id)
 {
     const QString k = num(id);
-    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.vid_oper"), id,
+    return removeUnlessUsed(c, {Locks::Table::Kind, id,
                                 {"select count(*) from accounts_dep.oper where vid=" + k,
                                  "select count(*) from accounts_dep.fatigue where id_o=" + k},
                                 {"delete from accounts_dep.vid_oper where id=" + k}});
@@ -93,7 +101,7 @@ Saved saveProduct(Connection& c, const QString& mark, const QString& upperMark, 
                   std::optional<qint64> id)
 {
     Transaction t(c);
-    Locks::lock(c, QStringLiteral("gds_and_srv:marks"));
+    Locks::take(c, {Locks::bookNames(Locks::Book::ProductMarks)});
     if (count(c, id ? ProductsSql::duplicate(upperMark, *id) : ProductsSql::duplicate(upperMark)) > 0)
         return Saved::Duplicate;
     return write(c, id ? ProductsSql::update(mark, value, group, *id) : ProductsSql::insert(mark, value, group), bool(id));
@@ -102,18 +110,34 @@ Saved saveProduct(Connection& c, const QString& mark, const QString& upperMark, 
 Deletion removeProduct(Connection& c, qint64 id)
 {
     Transaction t(c);
-    if (!lockRow(c, QStringLiteral("cmn_gds_and_srv.gds_and_srv"), id))
+    const QString p = num(id);
+    if (!lockRow(c, Locks::Table::Product, id))
         return {Deletion::Gone};
-    // Its operations before any day cell: a save naming one waits here, or is waited for,
-    // never both at once.
-    c.select(QStringLiteral("select id from accounts_dep.oper where i_id=") + num(id) + QStringLiteral(" for update"));
+    // Its operations before its records: a save naming one waits here, or is waited for.
+    Locks::rows(c, Locks::Table::Operation, QStringLiteral("i_id=") + p, Locks::RowMode::Update);
+    // Its records as they stand, held until they go: their day cells are the ones to
+    // recompute, and none moves in or out meanwhile.
+    const OdbcReader::Result records =
+        Locks::rows(c, Locks::Table::JournalRecord, QStringLiteral("i_id=") + p, Locks::RowMode::Update,
+                    QStringLiteral("w_id, smena, data"));
+    QVector<DayCells::Place> days;
+    QVector<Locks::Key> cells;
+    for (const QVector<QVariant>& r : records.rows) {
+        if (r[0].isNull() || r[1].isNull() || r[2].isNull())
+            continue;
+        const DayCells::Place d{r[0].toLongLong(), r[1].toInt(), r[2].toDate()};
+        if (days.contains(d))
+            continue;
+        days << d;
+        cells << DayCells::lockKeys(d.worker, d.shift, d.day);
+    }
+    Locks::take(c, cells);
     // The hours of the deleted records leave the timesheet with them.
-    const OdbcReader::Result days = c.select(ProductsSql::journalDays(id));
     c.execute(ProductsSql::deleteSmena(id));
-    for (const QVector<QVariant>& d : days.rows)
-        DayCells::refreshAfterDelete(c, d[0].toLongLong(), d[1].toInt(), d[2].toDate());
+    for (const DayCells::Place& d : days)
+        DayCells::refreshAfterDelete(c, d.worker, d.shift, d.day);
     c.execute(QStringLiteral("delete from accounts_dep.norm where o_id in (select id from accounts_dep.oper where i_id=")
-              + num(id) + QLatin1Char(')'));
+              + p + QLatin1Char(')'));
     c.execute(ProductsSql::deleteOper(id));
     c.execute(ProductsSql::deleteProduct(id));
     return {};
@@ -122,7 +146,9 @@ Deletion removeProduct(Connection& c, qint64 id)
 Saved saveOperation(Connection& c, int kind, int naimen, int item, std::optional<int> id)
 {
     Transaction t(c);
-    Locks::lock(c, QStringLiteral("oper:kinds"));
+    Locks::take(c, {Locks::bookNames(Locks::Book::Operations)});
+    if (!holdRow(c, Locks::Table::Product, item) || !holdRow(c, Locks::Table::Kind, kind))
+        return Saved::Missing;
     if (count(c, id ? OperSql::duplicateOnChange(kind, naimen, item, *id) : OperSql::duplicateOnAdd(kind, naimen, item)) > 0)
         return Saved::Duplicate;
     if (id)
@@ -137,7 +163,7 @@ Saved saveOperation(Connection& c, int kind, int naimen, int item, std::optional
 Deletion removeOperation(Connection& c, int id)
 {
     const QString o = num(qint64(id));
-    return removeUnlessUsed(c, {QStringLiteral("accounts_dep.oper"), id,
+    return removeUnlessUsed(c, {Locks::Table::Operation, id,
                                 {"select count(*) from accounts_dep.smena where o_id=" + o},
                                 {"delete from accounts_dep.norm where o_id=" + o,
                                  SqlText::bind(QString::fromUtf8(DataModuleSql::OperDel), {{QStringLiteral("id"), id}})}});

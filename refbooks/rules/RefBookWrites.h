@@ -9,7 +9,13 @@ class Connection;
 // pointing at nothing refused.
 namespace RefBookWrites {
 
-enum class Saved { Yes, Duplicate, Gone };
+enum class Saved {
+    Yes,
+    Duplicate,
+    Gone,    // the row to change was deleted meanwhile
+    Missing, // a row it names (an operation's product or kind) was deleted meanwhile
+};
+extern const char* const OperationNamesMissing;
 
 struct Deletion {
     enum Status { Deleted, Gone, InUse } status = Deleted;
@@ -33,6 +39,7 @@ Saved saveProduct(Connection& c, const QString& mark, const QString& upperMark, 
 Deletion removeProduct(Connection& c, qint64 id);
 
 // Operations: a new one gets a first norm row at price 0, so that it is listed and can be priced.
+// The product and the kind it names stay until it is written.
 Saved saveOperation(Connection& c, int kind, int naimen, int item, std::optional<int> id);
 // Refused while journal records use the operation; its norm rows go with it.
 Deletion removeOperation(Connection& c, int id);

@@ -3,7 +3,6 @@
 #include "Locks.h"
 #include "SqlText.h"
 #include "Transaction.h"
-#include "journal/rules/DayCells.h"
 
 namespace ShiftTimesheet {
 
@@ -76,8 +75,6 @@ QString insertShiftRows(int month, int year)
         + QStringLiteral("', 'DD.MM.YYYY')\n        and smena is not null and w_id is not null) s\ngroup by smena, w_id");
 }
 
-QString monthLockName(int month, int year) { return DayCells::monthLockName(month, year); }
-
 void rebuild(Connection& c, int month, int year, const std::function<void(int, int)>& progress)
 {
     auto step = [&](int done) {
@@ -86,7 +83,7 @@ void rebuild(Connection& c, int month, int year, const std::function<void(int, i
     };
     Transaction t(c);
     // Saves of this month wait until the rebuilt rows are committed, then land on them.
-    Locks::lock(c, monthLockName(month, year));
+    Locks::take(c, {Locks::month(month, year, false)});
     step(1);
     c.execute(deleteShiftRows(month, year));
     step(2);

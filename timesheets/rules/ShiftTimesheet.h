@@ -34,11 +34,9 @@ QString deleteShiftRows(int month, int year);
 // sum of that day's hours, NULL on days without records.
 QString insertShiftRows(int month, int year);
 
-// The lock that keeps the day-cell upkeep of a month out while the month is rebuilt.
-QString monthLockName(int month, int year);
-
-// Rebuilds the month's shift rows from the journal in one transaction; progress(step, of)
-// is told as the work goes on.
+// Rebuilds the month's shift rows from the journal in one transaction, alone in the month
+// (see Locks): the day-cell upkeep of the month waits for it and lands on the rebuilt rows.
+// progress(step, of) is told as the work goes on, the first time once the month is held.
 void rebuild(Connection& c, int month, int year, const std::function<void(int, int)>& progress = {});
 
 } // namespace ShiftTimesheet
