@@ -11,7 +11,6 @@ int main(int argc, char** argv)
     PwApplication qapp(argc, argv);
     PwApplication::loadTranslations(&qapp);
     DesktopSeam seam(Shell::buildStamp(pwBuildDate, pwBuildTime));
-    qapp.setSeam(&seam);
     App app(seam, qapp.arguments().mid(1), buildProgram);
     return app.exec();
 }

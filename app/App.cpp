@@ -39,7 +39,9 @@ bool App::start()
 int App::exec()
 {
     QTimer::singleShot(0, this, [this] {
-        if (start())
+        bool started = false;
+        seam_.guarded([&] { started = start(); });
+        if (started)
             seam_.showMain(first_);
     });
     return QCoreApplication::exec();

@@ -3,7 +3,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QObject>
 #include <QVector>
+#include <functional>
+#include <type_traits>
 
 class QDialog;
 class QWidget;
@@ -36,7 +39,8 @@ public:
     virtual QString exportFolder() = 0;
     virtual bool openDocument(const QString& path) = 0;
 
-    // Runs a handler the way the event dispatch does: a database error is shown, not thrown.
+    // Runs a handler at the edge of our code: a database error ends it and is shown in the
+    // one display of such errors (dbError), never thrown into Qt's frames. False on an error.
     bool guarded(const std::function<void()>& handler);
     // Runs FormActivate of a window, if it has one.
     void activate(QWidget* window);
@@ -70,3 +74,24 @@ protected:
 private:
     Shell::BuildStamp stamp_;
 };
+
+// Connects a signal of a widget (or a timer) to a handler through Seam::guarded. Every handler
+// of the program is connected this way: Qt's own frames between a signal and its slot are
+// not built to carry an exception, and one that crossed them would skip their cleanup.
+template <class Sender, class Signal, class Receiver, class Owner, class R, class... Args>
+QMetaObject::Connection wire(Seam& seam, Sender* sender, Signal signal, Receiver* receiver,
+                             R (Owner::*handler)(Args...), Qt::ConnectionType type = Qt::AutoConnection)
+{
+    static_assert(std::is_base_of_v<Owner, Receiver>, "the handler must be the receiver's");
+    return QObject::connect(
+        sender, signal, receiver,
+        [&seam, receiver, handler](Args... args) { seam.guarded([&] { (receiver->*handler)(args...); }); }, type);
+}
+
+// The same for a handler written in place; it takes none of the signal's values.
+template <class Sender, class Signal, class Fn>
+QMetaObject::Connection wireFn(Seam& seam, Sender* sender, Signal signal, QObject* context, Fn fn,
+                               Qt::ConnectionType type = Qt::AutoConnection)
+{
+    return QObject::connect(sender, signal, context, [&seam, fn] { seam.guarded(fn); }, type);
+}

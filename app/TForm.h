@@ -1,4 +1,5 @@
 #pragma once
+#include "Seam.h"
 #include <QDialog>
 
 class App;
@@ -19,6 +20,18 @@ public:
 protected:
     App& app;
     Seam& seam() const;
+    // Connects a signal to a handler of this window (or one written in place) through the
+    // one guard of the program (see wire in Seam.h).
+    template <class Sender, class Signal, class Owner, class R, class... Args>
+    void on(Sender* sender, Signal signal, R (Owner::*handler)(Args...), Qt::ConnectionType type = Qt::AutoConnection)
+    {
+        wire(seam(), sender, signal, static_cast<Owner*>(this), handler, type);
+    }
+    template <class Sender, class Signal, class Fn, class = std::enable_if_t<!std::is_member_function_pointer_v<Fn>>>
+    void on(Sender* sender, Signal signal, Fn fn, Qt::ConnectionType type = Qt::AutoConnection)
+    {
+        wireFn(seam(), sender, signal, this, std::move(fn), type);
+    }
     TDataModule6& dm() const;
     void error(const QString& text) const;
     bool askDelete(const QString& text) const;

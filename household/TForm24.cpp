@@ -27,12 +27,12 @@ TForm24::TForm24(App& a) : TForm(a), ui(std::make_unique<Ui::TForm24>())
     type_work = new Query(dm().ADO_DB, QStringLiteral("type_work"), this);
     type_work->setSql(QString::fromUtf8(TypeWork));
     type_work->setParam(QStringLiteral("cnt"), 0.0);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm24::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm24::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm24::Button4Click);
-    connect(ui->cb_type_work, &QComboBox::currentIndexChanged, this, &TForm24::cb_type_workChange);
-    connect(ui->Edit3, &QLineEdit::textChanged, this, &TForm24::Edit3Change);
+    on(ui->Button1, &QPushButton::clicked, &TForm24::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &QDialog::reject);
+    on(ui->Button3, &QPushButton::clicked, &TForm24::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm24::Button4Click);
+    on(ui->cb_type_work, &QComboBox::currentIndexChanged, &TForm24::cb_type_workChange);
+    on(ui->Edit3, &QLineEdit::textChanged, &TForm24::Edit3Change);
     fixSize();
 }
 

@@ -31,14 +31,14 @@ TForm25::TForm25(App& a) : TForm(a), ui(std::make_unique<Ui::TForm25>())
     fatigue->setSql(QString::fromUtf8(HouseholdSql::Fatigue));
     model_ = bindGrid(ui->DBGrid1, fatigue, kColumns);
     model_->setTitleFont(false, Qt::AlignCenter);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm25::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm25::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm25::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm25::Button4Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm25::Button2Click);
-    connect(ui->DTPicker1, &QDateEdit::dateChanged, this, [this] { seam().guarded([this] { DTPicker1Change(); }); });
-    connect(ui->CBox1, &QCheckBox::toggled, this, &TForm25::CBox1Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm25::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm25::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm25::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm25::Button4Click);
+    on(ui->Button5, &QPushButton::clicked, &QDialog::reject);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm25::Button2Click);
+    on(ui->DTPicker1, &QDateEdit::dateChanged, &TForm25::DTPicker1Change);
+    on(ui->CBox1, &QCheckBox::toggled, &TForm25::CBox1Click);
     setFixedSize(920, 420);
 }
 

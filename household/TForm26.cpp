@@ -16,10 +16,10 @@ TForm26::TForm26(App& a) : TForm(a), ui(std::make_unique<Ui::TForm26>())
     item->setSql(QString::fromUtf8(HouseholdSql::Item));
     model_ = bindGrid(ui->DBGrid1, item, {{"s_caption", "Наименование", 360}});
     ui->Edit1->installEventFilter(this);
-    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm26::Edit1Change);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm26::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm26::Button1Click);
+    on(ui->Edit1, &QLineEdit::textChanged, &TForm26::Edit1Change);
+    on(ui->Button1, &QPushButton::clicked, &TForm26::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &QDialog::reject);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm26::Button1Click);
     setFixedSize(420, 460);
 }
 

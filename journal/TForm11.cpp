@@ -21,10 +21,10 @@ TForm11::TForm11(App& a) : TForm(a), ui(std::make_unique<Ui::TForm11>())
         acceptDigitsOnly(e);
     for (QWidget* w : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit6})
         w->installEventFilter(this);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm11::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm11::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm11::Button4Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm11::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &QDialog::reject);
+    on(ui->Button3, &QPushButton::clicked, &TForm11::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm11::Button4Click);
     fixSize();
 }
 

@@ -68,25 +68,25 @@ ReportPreview::ReportPreview(Seam& seam, Rep::Paginator& doc, Rep::Report::Zoom 
     auto* top = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     top->addLayout(row);
-    connect(tool(this, row, "FirstPage", QStringLiteral("|<")), &QToolButton::clicked, this, &ReportPreview::firstPage);
-    connect(tool(this, row, "PriorPage", QStringLiteral("<")), &QToolButton::clicked, this, &ReportPreview::priorPage);
+    wire(seam_, tool(this, row, "FirstPage", QStringLiteral("|<")), &QToolButton::clicked, this, &ReportPreview::firstPage);
+    wire(seam_, tool(this, row, "PriorPage", QStringLiteral("<")), &QToolButton::clicked, this, &ReportPreview::priorPage);
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("PageLabel"));
     row->addWidget(label_);
-    connect(tool(this, row, "NextPage", QStringLiteral(">")), &QToolButton::clicked, this, &ReportPreview::nextPage);
-    connect(tool(this, row, "LastPage", QStringLiteral(">|")), &QToolButton::clicked, this, &ReportPreview::lastPage);
-    connect(tool(this, row, "ZoomOut", QStringLiteral("−")), &QToolButton::clicked, this, &ReportPreview::zoomOut);
-    connect(tool(this, row, "ZoomIn", QStringLiteral("+")), &QToolButton::clicked, this, &ReportPreview::zoomIn);
-    connect(tool(this, row, "FitWidth", QStringLiteral("По ширине")), &QToolButton::clicked, this,
+    wire(seam_, tool(this, row, "NextPage", QStringLiteral(">")), &QToolButton::clicked, this, &ReportPreview::nextPage);
+    wire(seam_, tool(this, row, "LastPage", QStringLiteral(">|")), &QToolButton::clicked, this, &ReportPreview::lastPage);
+    wire(seam_, tool(this, row, "ZoomOut", QStringLiteral("−")), &QToolButton::clicked, this, &ReportPreview::zoomOut);
+    wire(seam_, tool(this, row, "ZoomIn", QStringLiteral("+")), &QToolButton::clicked, this, &ReportPreview::zoomIn);
+    wire(seam_, tool(this, row, "FitWidth", QStringLiteral("По ширине")), &QToolButton::clicked, this,
             &ReportPreview::fitWidth);
-    connect(tool(this, row, "WholePage", QStringLiteral("Страница целиком")), &QToolButton::clicked, this,
+    wire(seam_, tool(this, row, "WholePage", QStringLiteral("Страница целиком")), &QToolButton::clicked, this,
             &ReportPreview::wholePage);
-    connect(tool(this, row, "PrintButton", QStringLiteral("Печать…")), &QToolButton::clicked, this,
+    wire(seam_, tool(this, row, "PrintButton", QStringLiteral("Печать…")), &QToolButton::clicked, this,
             &ReportPreview::printReport);
-    connect(tool(this, row, "PdfButton", QStringLiteral("Сохранить PDF…")), &QToolButton::clicked, this,
+    wire(seam_, tool(this, row, "PdfButton", QStringLiteral("Сохранить PDF…")), &QToolButton::clicked, this,
             &ReportPreview::savePdfAs);
     row->addStretch();
-    connect(tool(this, row, "CloseButton", QStringLiteral("Закрыть")), &QToolButton::clicked, this,
+    wire(seam_, tool(this, row, "CloseButton", QStringLiteral("Закрыть")), &QToolButton::clicked, this,
             &ReportPreview::reject);
 
     area_ = new QScrollArea(this);
@@ -98,7 +98,7 @@ ReportPreview::ReportPreview(Seam& seam, Rep::Paginator& doc, Rep::Report::Zoom 
 
     background_ = new QTimer(this);
     background_->setInterval(0);
-    connect(background_, &QTimer::timeout, this, &ReportPreview::layoutMore);
+    wire(seam_, background_, &QTimer::timeout, this, &ReportPreview::layoutMore);
     doc_.ensure(0);
     if (!doc_.done())
         background_->start();

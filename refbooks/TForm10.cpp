@@ -12,10 +12,10 @@ TForm10::TForm10(App& a) : TForm(a), ui(std::make_unique<Ui::TForm10>())
 {
     ui->setupUi(this);
     fixSize();
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm10::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm10::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm10::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm10::Button4Click);
 }
 
 TForm10::~TForm10() = default;

@@ -33,8 +33,8 @@ TForm2::TForm2(App& a) : TForm(a), ui(std::make_unique<Ui::TForm2>())
         box->setCurrentIndex(-1);
     resize(418, sizeHint().height());
     setFixedSize(size());
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm2::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm2::Button2Click);
 }
 
 TForm2::~TForm2() = default;

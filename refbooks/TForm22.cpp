@@ -95,15 +95,15 @@ TForm22::TForm22(App& a) : TForm(a), ui(std::make_unique<Ui::TForm22>())
     auto step = [this](int s) { seam().guarded([this, s] { DBGrid1Step(s); }); };
     ui->DBGrid1->setItemDelegate(new NumberDelegate(ui->DBGrid1, step));
     ui->DBGrid1->installEventFilter(this);
-    connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this, &TForm22::cellChanged);
-    connect(norm, &Query::rowChanged, this, &TForm22::claimNewRow);
+    on(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, &TForm22::cellChanged);
+    on(norm, &Query::rowChanged, &TForm22::claimNewRow);
     // A reading put off while a cell was open is done once it closes.
-    connect(ui->DBGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+    on(ui->DBGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor, [this] {
         if (rereadPending_)
             scheduleReread();
     });
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm22::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm22::Button2Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm22::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm22::Button2Click);
 }
 
 TForm22::~TForm22() = default;

@@ -33,11 +33,11 @@ TForm3::TForm3(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm3>())
     ii_oper = new Query(dm().ADO_DB, QStringLiteral("ii_oper"), this);
     ii_oper->setSql(QString::fromUtf8(ProductsSql::IiOper));
     setUpList(dm().Izdel, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, ProductsSql::searchFilter);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm3::Button4Click);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm3::DBGrid1DblClick);
+    on(ui->Button1, &QPushButton::clicked, &TForm3::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm3::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm3::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm3::Button4Click);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm3::DBGrid1DblClick);
 }
 
 TForm3::~TForm3() = default;

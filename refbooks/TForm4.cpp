@@ -34,12 +34,12 @@ TForm4::TForm4(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm4>())
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(OperSql::xlsRep());
     setUpList(dm().Oper, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, OperSql::searchFilter);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm4::Button5Click);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm4::DBGrid1DblClick);
+    on(ui->Button1, &QPushButton::clicked, &TForm4::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm4::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm4::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm4::Button4Click);
+    on(ui->Button5, &QPushButton::clicked, &TForm4::Button5Click);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm4::DBGrid1DblClick);
 }
 
 TForm4::~TForm4() = default;

@@ -23,11 +23,11 @@ TForm5::TForm5(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm5>())
     model_->setTitleFont(false, Qt::AlignCenter);
     setFixedSize(641, height());
     setUpList(dm().Workers, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, WorkersSql::searchFilter);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm5::DBGrid1DblClick);
+    on(ui->Button1, &QPushButton::clicked, &TForm5::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm5::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm5::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm5::Button4Click);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm5::DBGrid1DblClick);
 }
 
 TForm5::~TForm5() = default;

@@ -38,10 +38,10 @@ TForm7::TForm7(App& a) : TForm(a), ui(std::make_unique<Ui::TForm7>())
     item->setFilter(QString::fromUtf8(ProductsSql::ItemFilter));
     item->setFiltered(true);
     item->setSort(QStringLiteral("s_caption"));
-    connect(item, &Query::reset, this, &TForm7::fillGroups);
-    connect(ui->cb_item, &QComboBox::currentIndexChanged, this, &TForm7::cb_itemChange);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
+    on(item, &Query::reset, &TForm7::fillGroups);
+    on(ui->cb_item, &QComboBox::currentIndexChanged, &TForm7::cb_itemChange);
+    on(ui->Button1, &QPushButton::clicked, &TForm7::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm7::Button2Click);
     fixSize();
 }
 

@@ -21,11 +21,11 @@ TForm8::TForm8(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm8>())
     ui->Edit1->hide();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setUpList(dm().Vid_oper, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, KindsSql::searchFilter);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm8::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
-    connect(ui->DBGrid1, &QTableView::doubleClicked, this, &TForm8::DBGrid1DblClick);
+    on(ui->Button1, &QPushButton::clicked, &TForm8::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm8::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm8::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm8::Button4Click);
+    on(ui->DBGrid1, &QTableView::doubleClicked, &TForm8::DBGrid1DblClick);
 }
 
 TForm8::~TForm8() = default;

@@ -10,8 +10,8 @@
 TForm9::TForm9(App& a) : TForm(a), ui(std::make_unique<Ui::TForm9>())
 {
     ui->setupUi(this);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm9::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm9::Button2Click);
     fixSize();
 }
 

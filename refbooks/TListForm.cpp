@@ -12,7 +12,7 @@ void TListForm::setUpList(Query* list, const Controls& controls, FilterRule rule
     c_ = controls;
     rule_ = std::move(rule);
     c_.search->installEventFilter(this);
-    connect(c_.search, &QLineEdit::textChanged, this, &TListForm::Edit1Change);
+    on(c_.search, &QLineEdit::textChanged, &TListForm::Edit1Change);
 }
 
 void TListForm::toManagement()

@@ -15,12 +15,12 @@
 TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
 {
     ui->setupUi(this);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm18::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm18::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm18::Button4Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm18::Button5Click);
-    connect(ui->Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm18::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm18::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm18::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm18::Button4Click);
+    on(ui->Button5, &QPushButton::clicked, &TForm18::Button5Click);
+    on(ui->Button6, &QPushButton::clicked, &TForm18::Button6Click);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(ReportSql::xlsRep());
     fixSize();

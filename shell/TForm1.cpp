@@ -87,7 +87,7 @@ TForm1::TForm1(App& a) : TForm(a), ui(std::make_unique<Ui::TForm1>())
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(30000);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     Timer1->start();
 
     model_ = bindGrid(ui->DBGrid2, dm().Smena1, kJournalColumns);
@@ -125,43 +125,43 @@ void TForm1::buildMenu()
             QAction* a = menu->addAction(QString::fromUtf8(item.title));
             a->setObjectName(QString::fromLatin1(item.name));
             if (item.handler)
-                connect(a, &QAction::triggered, this, item.handler);
+                on(a, &QAction::triggered, item.handler);
         }
     }
     QAction* exit = MainMenu->addAction(QStringLiteral("Выход"));
     exit->setObjectName(QStringLiteral("N5"));
-    connect(exit, &QAction::triggered, this, &TForm1::N5Click);
+    on(exit, &QAction::triggered, &TForm1::N5Click);
     // Maintenance commands, hidden in every role; an administrator shows them with the chord.
     for (const MenuItem& item : {MenuItem{"N12", "Импорт", &TForm1::N12Click}, MenuItem{"N16", "Структура БД", &TForm1::N16Click}}) {
         QAction* a = MainMenu->addAction(QString::fromUtf8(item.title));
         a->setObjectName(QString::fromLatin1(item.name));
         a->setVisible(false);
-        connect(a, &QAction::triggered, this, item.handler);
+        on(a, &QAction::triggered, item.handler);
         (qstrcmp(item.name, "N12") == 0 ? N12 : N16) = a;
     }
     auto* chord = new QShortcut(kMaintenanceChord, this);
     chord->setObjectName(QStringLiteral("MaintenanceChordKey"));
-    connect(chord, &QShortcut::activated, this, &TForm1::MaintenanceChord);
+    on(chord, &QShortcut::activated, &TForm1::MaintenanceChord);
 }
 
 void TForm1::wire()
 {
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    on(ui->Button1, &QPushButton::clicked, &TForm1::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    on(ui->Button3, &QPushButton::clicked, &TForm1::Button3Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm1::Button4Click);
+    on(ui->Button5, &QPushButton::clicked, &TForm1::Button5Click);
+    on(ui->Button8, &QPushButton::clicked, &TForm1::Button8Click);
     // The checked state decides, however it came about (a click, a key, a screen reader).
-    connect(ui->RadioButton1, &QRadioButton::toggled, this, &TForm1::RadioButton1Click);
-    connect(ui->RadioButton2, &QRadioButton::toggled, this, &TForm1::RadioButton2Click);
-    connect(ui->RadioButton3, &QRadioButton::toggled, this, &TForm1::RadioButton3Click);
-    connect(ui->RadioButton4, &QRadioButton::toggled, this, &TForm1::RadioButton4Click);
-    connect(ui->CBox1, &QCheckBox::toggled, this, &TForm1::CBox1Click);
-    connect(ui->DBGrid2, &QTableView::doubleClicked, this, &TForm1::DBGrid2DblClick);
+    on(ui->RadioButton1, &QRadioButton::toggled, &TForm1::RadioButton1Click);
+    on(ui->RadioButton2, &QRadioButton::toggled, &TForm1::RadioButton2Click);
+    on(ui->RadioButton3, &QRadioButton::toggled, &TForm1::RadioButton3Click);
+    on(ui->RadioButton4, &QRadioButton::toggled, &TForm1::RadioButton4Click);
+    on(ui->CBox1, &QCheckBox::toggled, &TForm1::CBox1Click);
+    on(ui->DBGrid2, &QTableView::doubleClicked, &TForm1::DBGrid2DblClick);
     // The working day changes when the calendar closes on a day, or on Enter in the field.
-    connect(ui->DateT->calendarWidget(), &QCalendarWidget::clicked, this, &TForm1::DateTChange, Qt::QueuedConnection);
-    connect(ui->DateT->calendarWidget(), &QCalendarWidget::activated, this, &TForm1::DateTChange, Qt::QueuedConnection);
+    on(ui->DateT->calendarWidget(), &QCalendarWidget::clicked, &TForm1::DateTChange, Qt::QueuedConnection);
+    on(ui->DateT->calendarWidget(), &QCalendarWidget::activated, &TForm1::DateTChange, Qt::QueuedConnection);
     ui->DateT->installEventFilter(this);
 }
 

@@ -21,9 +21,9 @@ TForm23::TForm23(App& a) : TForm(a), ui(std::make_unique<Ui::TForm23>())
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(5000);
-    connect(Timer1, &QTimer::timeout, this, &TForm23::Timer1Timer);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm23::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm23::Button2Click);
+    on(Timer1, &QTimer::timeout, &TForm23::Timer1Timer);
+    on(ui->Button1, &QPushButton::clicked, &TForm23::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm23::Button2Click);
 }
 
 TForm23::~TForm23() = default;

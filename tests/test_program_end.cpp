@@ -31,7 +31,6 @@ qint64 runProgram(const QString& database, const std::function<void(App&)>& duri
 {
     DesktopSeam seam({20250401, 36000});
     App app(seam, {database, TestDb::socketDir()}, buildProgram);
-    static_cast<PwApplication*>(qApp)->setSeam(&seam);
     // The box's text, whenever it shows.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -46,7 +45,6 @@ qint64 runProgram(const QString& database, const std::function<void(App&)>& duri
     clock.start();
     const int rc = app.exec();
     const qint64 ms = clock.elapsed();
-    static_cast<PwApplication*>(qApp)->setSeam(nullptr);
     return rc == 99 ? -1 : ms;
 }
 

@@ -63,13 +63,13 @@ TForm19::TForm19(App& a) : TForm(a), ui(std::make_unique<Ui::TForm19>())
         applyColumns(grids[i]);
         models_ << m;
     }
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm19::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm19::Button2Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm19::Button4Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm19::Button5Click);
-    connect(ui->Button6, &QPushButton::clicked, this, &TForm19::Button6Click);
-    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm19::ComboBox1Change);
-    connect(ui->ComboBox2, &QComboBox::currentIndexChanged, this, &TForm19::ComboBox1Change);
+    on(ui->Button1, &QPushButton::clicked, &TForm19::Button1Click);
+    on(ui->Button2, &QPushButton::clicked, &TForm19::Button2Click);
+    on(ui->Button4, &QPushButton::clicked, &TForm19::Button4Click);
+    on(ui->Button5, &QPushButton::clicked, &TForm19::Button5Click);
+    on(ui->Button6, &QPushButton::clicked, &TForm19::Button6Click);
+    on(ui->ComboBox1, &QComboBox::currentIndexChanged, &TForm19::ComboBox1Change);
+    on(ui->ComboBox2, &QComboBox::currentIndexChanged, &TForm19::ComboBox1Change);
     setFixedSize(958, 577);
 }
 

@@ -54,11 +54,11 @@ TForm27::TForm27(App& a) : TForm(a), ui(std::make_unique<Ui::TForm27>())
     // Two-digit day sums (a shift and overtime) fit the 20-pixel day columns unelided.
     ui->DBGrid->setTextElideMode(Qt::ElideNone);
     ui->DBGrid->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px; }"));
-    connect(ui->ComboBox1, &QComboBox::activated, this, &TForm27::ComboBox1Change);
-    connect(ui->cb_year, &QComboBox::activated, this, &TForm27::ComboBox1Change);
-    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm27::Button2Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm27::Button5Click);
+    on(ui->ComboBox1, &QComboBox::activated, &TForm27::ComboBox1Change);
+    on(ui->cb_year, &QComboBox::activated, &TForm27::ComboBox1Change);
+    on(ui->Button1, &QPushButton::clicked, &QDialog::reject);
+    on(ui->Button2, &QPushButton::clicked, &TForm27::Button2Click);
+    on(ui->Button5, &QPushButton::clicked, &TForm27::Button5Click);
     setFixedSize(1145, 617);
 }
 

@@ -54,14 +54,10 @@ TestApp::TestApp()
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
     check = TestDb::connect(database, QStringLiteral("check_") + database);
-    if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
-        a->setSeam(&seam);
 }
 
 TestApp::~TestApp()
 {
-    if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
-        a->setSeam(nullptr);
     if (!seam.nothingPending())
         QTest::qFail("a scripted window, answer or error did not come", __FILE__, __LINE__);
     check.reset();
