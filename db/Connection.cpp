@@ -4,6 +4,8 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sql.h>
+#include <sqlext.h>
 
 namespace {
 // Day-first literals ('01.4.2025') must read as 1 April; JIT only slows the month grids down;
@@ -11,6 +13,20 @@ namespace {
 // quoted text could end its literal early.
 const char* const kSessionSetup[] = {"SET DateStyle TO 'ISO, DMY'", "SET jit TO off",
                                      "SET standard_conforming_strings TO on"};
+
+// What the user reads when the server went away: whether the change was made, and that
+// the next action connects again.
+const char* const kLost = "Связь с сервером базы данных прервалась. Следующее действие соединится заново.";
+const char* const kLostUnsaved =
+    "Связь с сервером базы данных прервалась: изменения не сохранены. Следующее действие соединится заново.";
+const char* const kLostUnknown =
+    "Связь с сервером базы данных прервалась при сохранении, и узнать, сохранены ли изменения, не удалось. "
+    "Проверьте список, когда связь восстановится.";
+
+QString withNote(const QString& message, const char* note)
+{
+    return message.isEmpty() ? QString::fromUtf8(note) : message + QLatin1Char('\n') + QString::fromUtf8(note);
+}
 
 QString errorText(const QSqlError& e)
 {
@@ -53,6 +69,8 @@ void Connection::open()
         throw DbError(errorText(db.lastError()));
     broken_ = false;
     inTransaction_ = false;
+    ledger_ = {};
+    xid_.clear();
     prepared_.clear();
     unpreparable_.clear();
     preparedCount_ = 0;
@@ -90,6 +108,32 @@ void Connection::checkAlive()
         broken_ = true;
 }
 
+bool Connection::sessionLost()
+{
+    const QVariant handle = database().driver() ? database().driver()->handle() : QVariant();
+    if (!handle.isValid() || !*static_cast<void* const*>(handle.constData()))
+        return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN r = SQLGetConnectAttr(*static_cast<void* const*>(handle.constData()), SQL_ATTR_CONNECTION_DEAD, &dead,
+                                          sizeof dead, nullptr);
+    return SQL_SUCCEEDED(r) && dead == SQL_CD_TRUE;
+}
+
+void Connection::failed(const QString& message, const QString& statement)
+{
+    if (inTransaction_) {
+        // Inside a transaction a ping would only fail on the aborted transaction; ask the
+        // driver instead. A lost session takes its transaction with it: nothing was written.
+        if (sessionLost()) {
+            broken_ = true;
+            throw DbError(withNote(message, kLostUnsaved), statement);
+        }
+        throw DbError(message, statement);
+    }
+    checkAlive();
+    throw DbError(broken_ ? withNote(message, kLost) : message, statement);
+}
+
 void Connection::exec(QSqlQuery& query, const QString& statement)
 {
     if (!inTransaction_)
@@ -97,9 +141,7 @@ void Connection::exec(QSqlQuery& query, const QString& statement)
     if (!query.exec(statement)) {
         const QString message = errorText(query.lastError());
         query.finish();
-        if (!inTransaction_)
-            checkAlive();
-        throw DbError(message, statement);
+        failed(message, statement);
     }
 }
 
@@ -120,10 +162,8 @@ OdbcReader::Result Connection::select(const QString& statement)
     void* dbc = odbcHandle(statement);
     try {
         return OdbcReader::readAll(dbc, statement);
-    } catch (const DbError&) {
-        if (!inTransaction_)
-            checkAlive();
-        throw;
+    } catch (const DbError& e) {
+        failed(e.message(), e.statement());
     }
 }
 
@@ -132,10 +172,8 @@ void Connection::selectBlocks(const QString& statement, const std::function<void
     void* dbc = odbcHandle(statement);
     try {
         OdbcReader::readBlocks(dbc, statement, onBlock);
-    } catch (const DbError&) {
-        if (!inTransaction_)
-            checkAlive();
-        throw;
+    } catch (const DbError& e) {
+        failed(e.message(), e.statement());
     }
 }
 
@@ -207,28 +245,72 @@ void Connection::begin()
         throw DbError(errorText(database().lastError()));
     inTransaction_ = true;
     ledger_ = {};
+    xid_.clear();
 }
 
 void Connection::commit()
 {
+    // The transaction's number, to learn its fate should the answer to COMMIT never come.
+    if (!broken_) {
+        try {
+            xid_ = select(QStringLiteral("select txid_current_if_assigned()")).rows.value(0).value(0).toString();
+        } catch (const DbError&) {
+            inTransaction_ = false;
+            ledger_ = {};
+            rollbackQuietly();
+            throw;
+        }
+    }
     inTransaction_ = false;
     ledger_ = {};
-    if (!database().commit()) {
-        // The server has ended the transaction, but the driver would stay out of
-        // autocommit: every later statement would open a transaction nobody commits.
-        const QString message = errorText(database().lastError());
-        if (!database().rollback())
-            broken_ = true;
-        else
-            checkAlive();
-        throw DbError(message);
+    if (database().commit())
+        return;
+    const QString message = errorText(database().lastError());
+    if (sessionLost()) {
+        broken_ = true;
+        settleLostCommit(message);
+        return;
     }
+    // The server has ended the transaction, but the driver would stay out of
+    // autocommit: every later statement would open a transaction nobody commits.
+    rollbackQuietly();
+    throw DbError(message);
+}
+
+// The answer to COMMIT was lost with the session: a new session asks the server what
+// became of the transaction, so that the user is told the truth and a saved change is
+// never saved twice.
+void Connection::settleLostCommit(const QString& message)
+{
+    const QString xid = xid_;
+    xid_.clear();
+    if (xid.isEmpty())
+        return; // nothing was written
+    QString status;
+    try {
+        open();
+        status = select(QStringLiteral("select txid_status(%1)").arg(xid)).rows.value(0).value(0).toString();
+    } catch (const DbError&) {
+        broken_ = true;
+    }
+    if (status == QLatin1String("committed"))
+        return;
+    throw DbError(withNote(message, status == QLatin1String("aborted") ? kLostUnsaved : kLostUnknown));
+}
+
+void Connection::rollbackQuietly()
+{
+    if (!database().rollback())
+        broken_ = true;
+    else
+        checkAlive();
 }
 
 void Connection::rollback()
 {
     inTransaction_ = false;
     ledger_ = {};
+    xid_.clear();
     if (!database().rollback())
         checkAlive();
 }

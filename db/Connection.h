@@ -10,7 +10,9 @@ class QSqlQuery;
 
 // The single database connection over the ODBC driver. Every statement commits by
 // itself unless a Transaction is open. A statement that fails because the server went
-// away marks the connection broken; the next statement opens it again.
+// away marks the connection broken, says so, and the next statement opens it again; a
+// transaction whose COMMIT went unanswered is looked up by its number on a new session, so
+// that it counts as saved exactly when the server saved it.
 class Connection {
 public:
     // Workshop: the workshop's PostgreSQL database, with the session settings its
@@ -64,6 +66,12 @@ private:
     void* odbcHandle(const QString& statement);
     void setUpSession();
     void checkAlive();
+    // Whether the driver has found the session gone (the server stopped, the link cut).
+    bool sessionLost();
+    // Throws the error of a failed statement, saying so when the session was lost with it.
+    [[noreturn]] void failed(const QString& message, const QString& statement);
+    void settleLostCommit(const QString& message);
+    void rollbackQuietly();
     // The name the text is prepared under in this session; empty when it cannot be prepared.
     QString preparedName(const QString& body);
 
@@ -76,4 +84,5 @@ private:
     bool broken_ = false;
     bool inTransaction_ = false;
     LockLedger ledger_;
+    QString xid_; // the open transaction's number, once it has one
 };

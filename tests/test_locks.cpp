@@ -6,6 +6,7 @@
 // accepted.
 #include "Concurrent.h"
 #include "DbError.h"
+#include "Gate.h"
 #include "Locks.h"
 #include "TDataModule6.h"
 #include "TestDb.h"
@@ -20,16 +21,9 @@
 namespace {
 using Action = std::function<int(Connection&)>;
 
-// A session that sets pw.gate stops after its first write to any of these tables until the
-// test's session lets go of the gate's lock; other sessions pass.
-const char* const kGate =
-    "create function pw_gate() returns trigger language plpgsql as $$ begin"
-    "  if current_setting('pw.gate', true) = 'on' then"
-    "    perform pg_advisory_lock_shared(4242); perform pg_advisory_unlock_shared(4242); end if;"
-    "  return null; end $$";
-const char* const kGatedTables[] = {"accounts_dep.smena",          "accounts_dep.h_tabel", "accounts_dep.fatigue",
-                                    "accounts_dep.person",         "accounts_dep.vid_oper", "accounts_dep.oper",
-                                    "cmn_gds_and_srv.gds_and_srv"};
+const QStringList kGatedTables = {"accounts_dep.smena",          "accounts_dep.h_tabel", "accounts_dep.fatigue",
+                                  "accounts_dep.person",         "accounts_dep.vid_oper", "accounts_dep.oper",
+                                  "cmn_gds_and_srv.gds_and_srv"};
 
 EntryRules::Record journal(qint64 worker, qint64 oper, qint64 item, qint64 hours, qint64 colour = 0)
 {
@@ -179,17 +173,14 @@ private slots:
         TestApp t;
         for (const QString& s : QString::fromUtf8(kSetup).split(';'))
             t.exec(s);
-        t.exec(kGate);
-        for (const char* table : kGatedTables)
-            t.exec(QStringLiteral("create trigger pw_gate after insert or update or delete on %1"
-                                  " for each statement execute function pw_gate()")
-                       .arg(table));
-        t.exec("select pg_advisory_lock(4242)");
+        // The first client stops at its first write to any of the tables, the second passes.
+        Gate::install(*t.check, kGatedTables, true);
+        Gate::close(*t.check);
         GatedClient holder(t.database, k.holder);
         QVERIFY2(holder.writer.waitsForALock(*t.check), "the first client did not reach its first write");
         BlockedWriter<int> writer(t.database, k.writer);
         const bool waited = writer.waitsForALock(*t.check);
-        t.exec("select pg_advisory_unlock(4242)");
+        Gate::open(*t.check);
         holder.writer.result();
         const int outcome = writer.result();
         QVERIFY2(holder.writer.error().isEmpty(), qPrintable(holder.writer.error()));

@@ -66,6 +66,8 @@ Deletion removeUnlessUsed(Connection& c, const Removal& r)
 
 Saved saveWorker(Connection& c, const QString& fio, const QString& department, std::optional<int> id)
 {
+    // One statement, in a transaction all the same: a lost answer is looked up, not guessed.
+    Transaction t(c);
     return write(c, id ? WorkersSql::update(fio, department, *id) : WorkersSql::insert(fio, department), bool(id));
 }
 

@@ -1,0 +1,56 @@
+#include "Gate.h"
+#include "Connection.h"
+#include <chrono>
+#include <thread>
+
+namespace Gate {
+
+namespace {
+const int kLock = 4242;
+}
+
+void install(Connection& c, const QStringList& tables, bool onlyMarked, const QString& events)
+{
+    c.execute(QStringLiteral("create or replace function pw_gate() returns trigger language plpgsql as $$ begin"
+                             "  if %1 then perform pg_advisory_lock_shared(%2); perform pg_advisory_unlock_shared(%2); end if;"
+                             "  return null; end $$")
+                  .arg(onlyMarked ? QStringLiteral("current_setting('pw.gate', true) = 'on'") : QStringLiteral("true"))
+                  .arg(kLock));
+    for (const QString& t : tables)
+        c.execute(QStringLiteral("create trigger pw_gate after %1 on %2 for each statement execute function pw_gate()")
+                      .arg(events, t));
+}
+
+void remove(Connection& c, const QStringList& tables)
+{
+    for (const QString& t : tables)
+        c.execute(QStringLiteral("drop trigger pw_gate on %1").arg(t));
+}
+
+void close(Connection& c) { c.execute(QStringLiteral("select pg_advisory_lock(%1)").arg(kLock)); }
+void open(Connection& c) { c.execute(QStringLiteral("select pg_advisory_unlock(%1)").arg(kLock)); }
+
+int waiter(Connection& look, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        const auto r = look.select(QStringLiteral("select pid from pg_locks where locktype='advisory' and not granted"
+                                                  " and objid=%1 limit 1")
+                                       .arg(kLock));
+        if (!r.rows.isEmpty())
+            return r.rows.first().first().toInt();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
+
+bool waitForEnd(Connection& look, int pid, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        if (look.select(QStringLiteral("select 1 from pg_stat_activity where pid=%1").arg(pid)).rows.isEmpty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace Gate
