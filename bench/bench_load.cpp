@@ -1,0 +1,288 @@
+// Many foremen at once: a driver that starts clients in processes of their own, each with
+// its own connection, calling the rules functions the windows call, on a copy of the given
+// database, with seeded random data:
+//   8 foremen × 1,000 saves, changes (moves included) and deletions of journal records of
+//   one month, on a few workers and days; 2 clerks with household works; a planner
+//   rebuilding the month every few seconds; an accountant repricing it; one product and one
+//   operation deleted in the middle.
+// At the end the four invariants are checked by statements of the harness's own; saves per
+// second and the median and 99th percentile of a save under load are printed beside the
+// same saves made alone. Exit code 1 when an invariant does not hold.
+//   bench_load DATABASE SOCKET_DIR [--small]     (--small: 4 × 50, the test's version)
+#include "Connection.h"
+#include "DbError.h"
+#include "load/LoadChecks.h"
+#include "load/LoadClient.h"
+#include "rules/Shell.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+struct Size {
+    int foremen, foremanActions, clerks, clerkActions, planPauseMs, repricePauseMs, alone;
+};
+const Size kFull{8, 1000, 2, 500, 3000, 2000, 300};
+const Size kSmall{4, 50, 2, 25, 300, 300, 30};
+
+// A running client and what it has said so far.
+struct Client {
+    Load::Role role;
+    std::unique_ptr<QProcess> process;
+    QByteArray pending;
+    int progress = 0;
+    QMap<QString, int> outcomes;
+    QVector<double> saves;
+    QStringList errors;
+    bool finished = false;
+
+    void read()
+    {
+        pending += process->readAllStandardOutput();
+        int nl;
+        while ((nl = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(nl));
+            pending.remove(0, nl + 1);
+            const QString what = line.section(QLatin1Char(' '), 0, 0), rest = line.section(QLatin1Char(' '), 1);
+            if (what == QLatin1String("PROGRESS"))
+                progress = rest.toInt();
+            else if (what == QLatin1String("SAVE"))
+                saves << rest.toDouble();
+            else if (what == QLatin1String("OUTCOME"))
+                outcomes[rest.section(QLatin1Char(' '), 0, -2)] += rest.section(QLatin1Char(' '), -1).toInt();
+            else if (what == QLatin1String("ERROR"))
+                errors << rest;
+        }
+    }
+};
+
+double percentile(QVector<double> v, double p)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min<qsizetype>(v.size() - 1, qsizetype(p * v.size()))];
+}
+
+class Driver {
+public:
+    Driver(const QString& database, const QString& socketDir, const Size& size)
+        : base_(database), socketDir_(socketDir), size_(size),
+          scratch_(QStringLiteral("pw_load_%1").arg(QCoreApplication::applicationPid())),
+          stopFile_(QDir::temp().filePath(QStringLiteral("pw_load_stop_%1").arg(QCoreApplication::applicationPid())))
+    {
+    }
+    int run();
+
+private:
+    std::unique_ptr<Connection> connect(const QString& database, const QString& name);
+    void copyDatabase();
+    Client& start(Load::Role role, int actions, quint32 seed, bool savesOnly = false);
+    void waitFor(const std::function<bool()>& done, const std::function<void()>& meanwhile = {});
+    int report(double seconds, qint64 deadlocksBefore);
+
+    QString base_, socketDir_;
+    Size size_;
+    QString scratch_, stopFile_;
+    int month_ = 0, year_ = 0;
+    std::vector<std::unique_ptr<Client>> clients_;
+    std::unique_ptr<Connection> db_;
+};
+
+std::unique_ptr<Connection> Driver::connect(const QString& database, const QString& name)
+{
+    auto c = std::make_unique<Connection>(name);
+    c->setConnectionString(Shell::connectionString(database, socketDir_));
+    c->open();
+    return c;
+}
+
+void Driver::copyDatabase()
+{
+    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("load_admin"));
+    admin->execute(QStringLiteral("drop database if exists %1").arg(scratch_));
+    // A template can be copied only while nobody is connected to it.
+    for (int i = 0;; ++i) {
+        try {
+            admin->execute(QStringLiteral("create database %1 template %2").arg(scratch_, base_));
+            return;
+        } catch (const DbError&) {
+            if (i == 60)
+                throw;
+            QThread::sleep(1);
+        }
+    }
+}
+
+Client& Driver::start(Load::Role role, int actions, quint32 seed, bool savesOnly)
+{
+    Load::ClientArgs a;
+    a.role = role;
+    a.database = scratch_;
+    a.socketDir = socketDir_;
+    a.month = month_;
+    a.year = year_;
+    a.actions = actions;
+    a.seed = seed;
+    a.pauseMs = role == Load::Role::Planner ? size_.planPauseMs : size_.repricePauseMs;
+    a.stopFile = stopFile_;
+    a.savesOnly = savesOnly;
+    auto c = std::make_unique<Client>();
+    c->role = role;
+    c->process = std::make_unique<QProcess>();
+    c->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Client* raw = c.get();
+    QObject::connect(c->process.get(), &QProcess::readyReadStandardOutput, [raw] { raw->read(); });
+    QObject::connect(c->process.get(), &QProcess::finished, [raw](int code, QProcess::ExitStatus status) {
+        raw->read();
+        raw->finished = true;
+        if (status != QProcess::NormalExit || code != 0)
+            raw->errors << QStringLiteral("the client ended with %1").arg(code);
+    });
+    c->process->start(QCoreApplication::applicationFilePath(), Load::argsOf(a));
+    clients_.push_back(std::move(c));
+    return *raw;
+}
+
+void Driver::waitFor(const std::function<bool()>& done, const std::function<void()>& meanwhile)
+{
+    while (!done()) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (meanwhile)
+            meanwhile();
+    }
+}
+
+int Driver::run()
+{
+    QFile::remove(stopFile_);
+    copyDatabase();
+    db_ = connect(scratch_, QStringLiteral("load_driver"));
+    const auto last = db_->select(QStringLiteral("select extract(month from max(data))::int, extract(year from max(data))::int "
+                                                 "from accounts_dep.smena")).rows.value(0);
+    month_ = last.value(0).toInt();
+    year_ = last.value(1).toInt();
+    Load::makePool(*db_, 7);
+    std::printf("month %d.%d of %s; %d foremen × %d, %d clerks × %d, a planner, an accountant, a deleter\n", month_, year_,
+                qPrintable(base_), size_.foremen, size_.foremanActions, size_.clerks, size_.clerkActions);
+
+    // The same saves alone first.
+    Client& alone = start(Load::Role::Foreman, size_.alone, 999, true);
+    waitFor([&] { return alone.finished; });
+    const QVector<double> aloneSaves = alone.saves;
+    clients_.clear();
+
+    const qint64 deadlocksBefore = Load::deadlocks(*db_);
+    QElapsedTimer clock;
+    clock.start();
+    start(Load::Role::Planner, 0, 0);
+    start(Load::Role::Accountant, 0, 0);
+    for (int i = 0; i < size_.foremen; ++i)
+        start(Load::Role::Foreman, size_.foremanActions, 1 + i);
+    for (int i = 0; i < size_.clerks; ++i)
+        start(Load::Role::Clerk, size_.clerkActions, 101 + i);
+    const auto workers = [this](const std::function<bool(const Client&)>& test) {
+        return std::all_of(clients_.begin(), clients_.end(), [&](const auto& c) {
+            return (c->role != Load::Role::Foreman && c->role != Load::Role::Clerk) || test(*c);
+        });
+    };
+    bool deleterStarted = false;
+    waitFor([&] { return workers([](const Client& c) { return c.finished; }); },
+            [&] {
+                int done = 0;
+                for (const auto& c : clients_)
+                    done += c->role == Load::Role::Foreman ? c->progress : 0;
+                if (!deleterStarted && done >= size_.foremen * size_.foremanActions / 2) {
+                    deleterStarted = true;
+                    start(Load::Role::Deleter, 0, 0);
+                }
+            });
+    const double seconds = clock.elapsed() / 1000.0;
+    QFile(stopFile_).open(QIODevice::WriteOnly);
+    waitFor([&] { return std::all_of(clients_.begin(), clients_.end(), [](const auto& c) { return c->finished; }); });
+    QFile::remove(stopFile_);
+
+    QVector<double> loaded;
+    for (const auto& c : clients_)
+        loaded += c->role == Load::Role::Foreman ? c->saves : QVector<double>();
+    std::printf("saves under load: %lld in %.1f s, %.1f saves/s\n", qlonglong(loaded.size()), seconds, loaded.size() / seconds);
+    std::printf("save alone:  median %.2f ms, p99 %.2f ms (%lld saves)\n", percentile(aloneSaves, 0.5),
+                percentile(aloneSaves, 0.99), qlonglong(aloneSaves.size()));
+    std::printf("under load:  median %.2f ms, p99 %.2f ms; p99 under load / median alone %.1f×, / p99 alone %.1f×\n",
+                percentile(loaded, 0.5), percentile(loaded, 0.99), percentile(loaded, 0.99) / percentile(aloneSaves, 0.5),
+                percentile(loaded, 0.99) / percentile(aloneSaves, 0.99));
+    const int rc = report(seconds, deadlocksBefore);
+    db_.reset();
+    connect(QStringLiteral("postgres"), QStringLiteral("load_drop"))->execute(QStringLiteral("drop database %1").arg(scratch_));
+    return rc;
+}
+
+int Driver::report(double, qint64 deadlocksBefore)
+{
+    QMap<QString, int> outcomes;
+    QStringList errors;
+    for (const auto& c : clients_) {
+        for (auto it = c->outcomes.cbegin(); it != c->outcomes.cend(); ++it)
+            outcomes[it.key()] += it.value();
+        for (const QString& e : c->errors)
+            errors << Load::nameOf(c->role) + QStringLiteral(": ") + e;
+    }
+    std::printf("outcomes:");
+    for (auto it = outcomes.cbegin(); it != outcomes.cend(); ++it)
+        std::printf(" %s %d;", qPrintable(it.key()), it.value());
+    std::printf("\n");
+    // The server counts its deadlocks a moment after they happen.
+    QThread::msleep(1500);
+    const qint64 deadlocks = Load::deadlocks(*db_) - deadlocksBefore;
+    const struct {
+        const char* name;
+        QStringList violations;
+    } checks[] = {
+        {"1. every cell of the month equals its sum", Load::cellsOutOfStep(*db_, month_, year_)},
+        {"2. no duplicate record", Load::duplicates(*db_, month_, year_)},
+        {"3. no row points at a deleted worker, operation or product", Load::orphans(*db_)},
+        {"4. only the program's own refusals, no deadlock",
+         errors + (deadlocks ? QStringList{QStringLiteral("deadlocks: %1").arg(deadlocks)} : QStringList{})},
+    };
+    int failed = 0;
+    for (const auto& c : checks) {
+        std::printf("%s: %s\n", c.name, c.violations.isEmpty() ? "holds" : "VIOLATED");
+        for (int i = 0; i < std::min<qsizetype>(10, c.violations.size()); ++i)
+            std::printf("    %s\n", qPrintable(c.violations[i]));
+        if (c.violations.size() > 10)
+            std::printf("    … %lld in all\n", qlonglong(c.violations.size()));
+        failed += !c.violations.isEmpty();
+    }
+    std::fflush(stdout);
+    return failed ? 1 : 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("--client"))
+        return Load::runClient(Load::parseArgs(args.mid(1)));
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: %s DATABASE SOCKET_DIR [--small]\n", argv[0]);
+        return 2;
+    }
+    try {
+        return Driver(args[1], args[2], args.contains(QStringLiteral("--small")) ? kSmall : kFull).run();
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
