@@ -6,5 +6,8 @@ build=${BUILD_DIR:-$top/build}
 launcher=()
 # A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+# PW_SANITIZE=ON: AddressSanitizer and UndefinedBehaviorSanitizer (best in a build dir of its own).
+sanitize=()
+[ -n "${PW_SANITIZE:-}" ] && sanitize=(-DPW_SANITIZE="$PW_SANITIZE")
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "${sanitize[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" "$@"

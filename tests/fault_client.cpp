@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "DbError.h"
 #include "LegacyImport.h"
+#include "Records.h"
 #include "journal/rules/JournalRecords.h"
 #include "rules/Shell.h"
 #include "timesheets/rules/ShiftTimesheet.h"
@@ -30,17 +31,7 @@ int main(int argc, char** argv)
             ShiftTimesheet::rebuild(c, 4, 2025);
             return 0;
         }
-        EntryRules::Record r;
-        r.worker = 3;
-        r.item = 100;
-        r.oper = 200;
-        r.price = 10;
-        r.count = 10;
-        r.hours = 7;
-        r.date = QDate(2025, 5, 6);
-        r.shift = 1;
-        r.entered = r.date;
-        return JournalRecords::save(c, r) == JournalRecords::Outcome::Saved ? 0 : 1;
+        return JournalRecords::save(c, journalRecord(3)) == JournalRecords::Outcome::Saved ? 0 : 1;
     } catch (const DbError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

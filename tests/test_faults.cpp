@@ -10,6 +10,7 @@
 #include "LegacySource.h"
 #include "OwnCluster.h"
 #include "Program.h"
+#include "Records.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -43,21 +44,6 @@ void fillRecord(TestApp& t, QDialog* d)
     QVERIFY(t.invoke("TForm11", "takeOperation"));
     t.find<QLineEdit>("TForm11", "Edit3")->setText("1");
     t.find<QLineEdit>("TForm11", "Edit6")->setText("7");
-}
-
-EntryRules::Record recordOf(qint64 worker)
-{
-    EntryRules::Record r;
-    r.worker = worker;
-    r.item = 100;
-    r.oper = 200;
-    r.price = 10;
-    r.count = 10;
-    r.hours = 7;
-    r.date = QDate(2025, 5, 6);
-    r.shift = 1;
-    r.entered = r.date;
-    return r;
 }
 
 // Everything a client writes, as one text: equal texts, equal contents.
@@ -163,7 +149,7 @@ private slots:
         QString error;
         JournalRecords::Outcome outcome = JournalRecords::Outcome::Gone;
         try {
-            outcome = JournalRecords::save(c, recordOf(3));
+            outcome = JournalRecords::save(c, journalRecord(3));
         } catch (const DbError& e) {
             error = e.message();
         }
@@ -178,7 +164,7 @@ private slots:
         }
         QCOMPARE(t.scalar(count).toInt(), saved ? 1 : 0);
         // Pressing again connects anew and never makes a second record.
-        QCOMPARE(JournalRecords::save(c, recordOf(3)), saved ? JournalRecords::Outcome::Duplicate : JournalRecords::Outcome::Saved);
+        QCOMPARE(JournalRecords::save(c, journalRecord(3)), saved ? JournalRecords::Outcome::Duplicate : JournalRecords::Outcome::Saved);
         QCOMPARE(t.scalar(count).toInt(), 1);
         QCOMPARE(t.scalar("select d6 from accounts_dep.h_tabel where w_id=3 and smena=1 and month=5").toInt(), 7);
     }

@@ -8,6 +8,7 @@
 #include "DbError.h"
 #include "Gate.h"
 #include "Locks.h"
+#include "Records.h"
 #include "TDataModule6.h"
 #include "TestDb.h"
 #include "Transaction.h"
@@ -27,18 +28,7 @@ const QStringList kGatedTables = {"accounts_dep.smena",          "accounts_dep.h
 
 EntryRules::Record journal(qint64 worker, qint64 oper, qint64 item, qint64 hours, qint64 colour = 0)
 {
-    EntryRules::Record r;
-    r.worker = worker;
-    r.item = item;
-    r.oper = oper;
-    r.price = 10;
-    r.count = 10;
-    r.hours = hours;
-    r.colour = colour;
-    r.date = QDate(2025, 5, 6);
-    r.shift = 1;
-    r.entered = r.date;
-    return r;
+    return journalRecord(worker, oper, item, hours, colour);
 }
 
 HouseholdSql::Record household(qint64 worker, int kind, qint64 hours)
