@@ -1,4 +1,5 @@
 #include "App.h"
+#include "Program.h"
 #include "PwApplication.h"
 #include "Seam.h"
 #include "rules/Startup.h"
@@ -20,6 +21,6 @@ int main(int argc, char** argv)
     PwApplication::loadTranslations(&qapp);
     DesktopSeam seam(stamp);
     qapp.setSeam(&seam);
-    App app(seam, Startup::arguments(qapp.arguments().mid(1), Startup::configFiles()));
+    App app(seam, Startup::arguments(qapp.arguments().mid(1), Startup::configFiles()), buildProgram);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 // What the program takes from its command line and configuration files before any
 // window: the lone options, the configuration keys, and which source wins.
 #include "App.h"
+#include "Program.h"
 #include "TDataModule6.h"
 #include "TestDb.h"
 #include "rules/Startup.h"
@@ -125,9 +126,9 @@ private slots:
         const QString conf = writeFile(dir, "piecework.conf",
                                        QStringLiteral("database = %1\nserver = %2\n").arg(db, TestDb::socketDir()));
         ScriptedSeam seam;
-        App app(seam, Startup::arguments({}, {conf}));
+        App app(seam, Startup::arguments({}, {conf}), buildProgram);
         QVERIFY(app.start());
-        QVERIFY(app.Form23());
+        QVERIFY(app.firstWindow());
         QCOMPARE(app.DataModule6()->ADO_DB.connectionString(), Shell::connectionString(db, TestDb::socketDir()));
     }
 };
