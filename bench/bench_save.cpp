@@ -13,10 +13,10 @@
 #include "TDataModule6.h"
 #include "TForm1.h"
 #include "TForm23.h"
-#include "Transaction.h"
 #include "journal/TForm11.h"
 #include "journal/rules/DayCells.h"
 #include "journal/rules/EntryRules.h"
+#include "journal/rules/JournalRecords.h"
 #include "rules/Shell.h"
 #include <QDateEdit>
 #include <QLineEdit>
@@ -127,13 +127,7 @@ int main(int argc, char** argv)
         r.date = today;
         r.shift = 2;
         r.entered = today;
-        statementsMs << Bench::timeMs([&] {
-            if (dm.CheckExists(EntryRules::duplicateCheck(r), QString::fromUtf8(EntryRules::DuplicateMessage)))
-                return;
-            Transaction t(dm.ADO_DB);
-            dm.ADO_DB.execute(EntryRules::insertStatement(r));
-            DayCells::refresh(dm.ADO_DB, r.worker, r.shift, r.date);
-        });
+        statementsMs << Bench::timeMs([&] { JournalRecords::save(dm.ADO_DB, r); });
         // The same save for psql, on shift 3 so that it writes records of its own.
         EntryRules::Record p = r;
         p.shift = 3;
@@ -143,8 +137,15 @@ int main(int argc, char** argv)
         rowMade.insert(int(p.worker));
         if (i == 0)
             firstRowExists = rowExists;
-        plain << EntryRules::duplicateCheck(p) << QStringLiteral("begin") << EntryRules::insertStatement(p)
-              << DayCells::refreshStatements(p.worker, p.shift, p.date, rowExists, p.hours) << QStringLiteral("commit") << listSql;
+        // As JournalRecords::save sends them: its operation and worker held, the month and the
+        // cell locked, the duplicate check, the insert, the cell's upkeep, the transaction's number.
+        QStringList upkeep = DayCells::refreshStatements(p.worker, p.shift, p.date, rowExists, p.hours);
+        const QString lock = upkeep.takeFirst();
+        plain << QStringLiteral("begin")
+              << QStringLiteral("select id from accounts_dep.oper where id=%1 order by id for key share").arg(p.oper)
+              << QStringLiteral("select id from accounts_dep.person where id=%1 order by id for key share").arg(p.worker)
+              << lock << EntryRules::duplicateCheck(p) << EntryRules::insertStatement(p) << upkeep
+              << QStringLiteral("select txid_current_if_assigned()") << QStringLiteral("commit") << listSql;
     }
     const int perSave = plain.size() / saves;
     const QVector<double> each = Bench::psqlTimes(target, plain, 1);

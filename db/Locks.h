@@ -22,7 +22,9 @@ class Connection;
 //   Worker     worker rows                             a worker deletion (update); journal and
 //                                                      household saves (key share)
 //   Record     journal and household records           a change (update, before it reads where the
-//                                                      record stood); a product deletion (update)
+//                                                      record stood); a product deletion (its
+//                                                      records); a repricing (the month's
+//                                                      average-rate records)
 //   Month      a month of the timesheet (advisory)     a rebuild and a repricing alone; every
 //                                                      day-cell upkeep shared
 //   Cell       a timesheet row's key (advisory)        the day-cell upkeep: journal cells
@@ -30,8 +32,10 @@ class Connection;
 //                                                      (worker, kind, night) of a month
 //
 // Within a rank the keys go in ascending order, and all the keys of one rank are taken in
-// one call. The rows a statement writes (an update, a delete, the timesheet rows) are
-// locked by the statement itself, under the locks above. A lock out of this order is
+// one call. A statement that writes rows locks them itself; so every row a transaction
+// writes once it holds a month or a cell is one of the timesheet rows those guard, a row it
+// has locked already, or a new one. (A repricing that took the month and then rewrote
+// records a change held before asking for the month would wait for it in a circle.) A lock out of this order is
 // refused with a DbError before it is asked for, so that every test and the load harness
 // fail on it instead of a deadlock that shows once in a thousand runs.
 namespace Locks {

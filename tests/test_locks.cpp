@@ -180,6 +180,35 @@ private slots:
         QCOMPARE(t.scalar(k.check).toString(), QString::fromUtf8(k.rows));
     }
 
+    // A repricing holds the records it rewrites before it takes the month: a change of one
+    // of them, which holds its record before it asks for the month, waits for the repricing
+    // instead of each waiting for the other.
+    void changeMeetingARepricingWaitsWithoutACircle()
+    {
+        TestApp t;
+        const qint64 id = t.scalar("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt,"
+                                   " price, i_holiday, i_night) values (10, 7778, 1, '2025-05-06', 5, 2025, 1, 4, 200, 0, 0)"
+                                   " returning id")
+                              .toLongLong();
+        // The repricing stops just before its update.
+        Gate::install(*t.check, {"accounts_dep.fatigue"}, true, "update", true);
+        Gate::close(*t.check);
+        GatedClient repricing(t.database, kRepriceMay);
+        QVERIFY(repricing.writer.waitsForALock(*t.check));
+        HouseholdSql::Record changed = household(1, 7778, 6);
+        BlockedWriter<int> change(t.database, [&](Connection& c) { return int(HouseholdRecords::save(c, changed, id)); });
+        const bool waited = change.waitsForALock(*t.check);
+        Gate::open(*t.check);
+        repricing.writer.result();
+        QCOMPARE(change.result(), kSaved);
+        QVERIFY2(repricing.writer.error().isEmpty(), qPrintable(repricing.writer.error()));
+        QVERIFY2(change.error().isEmpty(), qPrintable(change.error()));
+        QVERIFY(waited);
+        QCOMPARE(t.scalar("select cnt || ':' || price::int from accounts_dep.fatigue where id=" + QString::number(id)).toString(),
+                 QStringLiteral("6:180"));
+        QCOMPARE(t.scalar("select d6 from accounts_dep.h_tabel where w_id=1 and i_type=7778 and month=5").toInt(), 6);
+    }
+
     void paintingRecordsDifferingOnlyInColour_data()
     {
         QTest::addColumn<int>("first");

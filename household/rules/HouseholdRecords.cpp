@@ -107,6 +107,9 @@ std::optional<Place> remove(Connection& c, qint64 id)
 int reprice(Connection& c, int month, int year)
 {
     Transaction t(c);
+    // The records it rewrites first, the month after: a change of one of them holds its
+    // record before it asks for the month, and the two would otherwise wait for each other.
+    Locks::rows(c, Locks::Table::HouseholdRecord, averageRateRecords(month, year), Locks::RowMode::Update);
     Locks::take(c, {Locks::month(month, year, false)});
     return c.executeCount(repriceStatement(month, year));
 }

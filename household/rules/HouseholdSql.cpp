@@ -96,6 +96,12 @@ QString cellUpdateAfterDeleteStatement(qint64 worker, int kind, bool night, cons
         + QStringLiteral(" and year=") + num(day.year());
 }
 
+QString averageRateRecords(int month, int year)
+{
+    return QStringLiteral("i_mnth = ") + num(month) + QStringLiteral(" and i_year = ") + num(year)
+        + QStringLiteral(" and id_o =7778");
+}
+
 QString repriceStatement(int month, int year)
 {
     const QDate next = QDate(year, month, 1).addMonths(1);
@@ -107,8 +113,8 @@ QString repriceStatement(int month, int year)
         + num(next.month()) + QLatin1Char('.') + num(next.year()) + QStringLiteral("' and s.data>='01.") + num(month)
         + QLatin1Char('.') + num(year)
         + QStringLiteral("' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by "
-                         "fio),0) where i_mnth = ")
-        + num(month) + QStringLiteral(" and i_year = ") + num(year) + QStringLiteral(" and id_o =7778");
+                         "fio),0) where ")
+        + averageRateRecords(month, year);
 }
 
 } // namespace HouseholdSql

@@ -44,6 +44,8 @@ QString cellInsertStatement(qint64 worker, int kind, bool night, const QDate& da
 // The deletion's update names the key in its own order.
 QString cellUpdateAfterDeleteStatement(qint64 worker, int kind, bool night, const QDate& day, qint64 hours);
 
+// The condition naming the average-rate records of a month.
+QString averageRateRecords(int month, int year);
 // Sets every average-rate record of the month to the worker's average piece rate over
 // the journal records of the record's group in that month.
 QString repriceStatement(int month, int year);

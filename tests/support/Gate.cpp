@@ -9,7 +9,7 @@ namespace {
 const int kLock = 4242;
 }
 
-void install(Connection& c, const QStringList& tables, bool onlyMarked, const QString& events)
+void install(Connection& c, const QStringList& tables, bool onlyMarked, const QString& events, bool before)
 {
     c.execute(QStringLiteral("create or replace function pw_gate() returns trigger language plpgsql as $$ begin"
                              "  if %1 then perform pg_advisory_lock_shared(%2); perform pg_advisory_unlock_shared(%2); end if;"
@@ -17,8 +17,8 @@ void install(Connection& c, const QStringList& tables, bool onlyMarked, const QS
                   .arg(onlyMarked ? QStringLiteral("current_setting('pw.gate', true) = 'on'") : QStringLiteral("true"))
                   .arg(kLock));
     for (const QString& t : tables)
-        c.execute(QStringLiteral("create trigger pw_gate after %1 on %2 for each statement execute function pw_gate()")
-                      .arg(events, t));
+        c.execute(QStringLiteral("create trigger pw_gate %1 %2 on %3 for each statement execute function pw_gate()")
+                      .arg(before ? QStringLiteral("before") : QStringLiteral("after"), events, t));
 }
 
 void remove(Connection& c, const QStringList& tables)

@@ -8,8 +8,10 @@ class Connection;
 // write to one of the gated tables, a session waits until the test lets go of the gate.
 namespace Gate {
 // onlyMarked: only sessions that set pw.gate = 'on' stop (others pass). events: the
-// writes that stop ("insert", "insert or update or delete").
-void install(Connection& c, const QStringList& tables, bool onlyMarked, const QString& events = QStringLiteral("insert or update or delete"));
+// writes that stop ("insert", "insert or update or delete"); before: stop before the
+// statement writes (and locks) its rows instead of after.
+void install(Connection& c, const QStringList& tables, bool onlyMarked,
+             const QString& events = QStringLiteral("insert or update or delete"), bool before = false);
 void remove(Connection& c, const QStringList& tables);
 // The test holds the gate (a session lock of the connection) and lets go of it.
 void close(Connection& c);
