@@ -250,8 +250,9 @@ void Connection::begin()
 
 void Connection::commit()
 {
-    // The transaction's number, to learn its fate should the answer to COMMIT never come.
-    if (!broken_) {
+    // The transaction's number, to learn its fate should the answer to COMMIT never come
+    // (empty when it wrote nothing). Another database is taken as it is.
+    if (session_ == Session::Workshop && !broken_) {
         try {
             xid_ = select(QStringLiteral("select txid_current_if_assigned()")).rows.value(0).value(0).toString();
         } catch (const DbError&) {
@@ -263,10 +264,13 @@ void Connection::commit()
     }
     inTransaction_ = false;
     ledger_ = {};
+    // A session lost before the commit took its transaction with it.
+    if (broken_)
+        throw DbError(QString::fromUtf8(kLostUnsaved));
     if (database().commit())
         return;
     const QString message = errorText(database().lastError());
-    if (sessionLost()) {
+    if (session_ == Session::Workshop && sessionLost()) {
         broken_ = true;
         settleLostCommit(message);
         return;

@@ -2,7 +2,6 @@
 #include "OdbcReader.h"
 #include <QString>
 #include <QVector>
-#include <initializer_list>
 
 class Connection;
 
@@ -35,9 +34,10 @@ class Connection;
 // one call. A statement that writes rows locks them itself; so every row a transaction
 // writes once it holds a month or a cell is one of the timesheet rows those guard, a row it
 // has locked already, or a new one. (A repricing that took the month and then rewrote
-// records a change held before asking for the month would wait for it in a circle.) A lock out of this order is
-// refused with a DbError before it is asked for, so that every test and the load harness
-// fail on it instead of a deadlock that shows once in a thousand runs.
+// records that changes had locked before asking for the month would wait for them in a
+// circle.) The writes of one row each (a worker's save, a rename) need no lock of their own.
+// A lock out of this order is refused with a DbError before it is asked for, so that every
+// test and the load harness fail on it instead of on a deadlock once in a thousand runs.
 namespace Locks {
 
 enum class Rank { Tables, BookNames, Product, Kind, Operation, Worker, Record, Month, Cell };
