@@ -37,6 +37,14 @@ QStringList gridTexts(QTableView* grid, int column)
     return out;
 }
 
+// Антонов, Борисов and Васильев with timesheet rows in April 2025 (Антонов alone in
+// March), logged in.
+void threeWorkersInApril(TestApp& t)
+{
+    t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d2) values (2, 4, 2025, 1, 8), (3, 4, 2025, 2, 6)");
+    t.login();
+}
+
 // Sheet rows from 3 on, column 1, up to the first empty one.
 QStringList sheetNames(const QHash<QString, XlsxCell>& cells)
 {
@@ -290,8 +298,7 @@ private slots:
     void monthChosenDuringTheExportWaits()
     {
         TestApp t;
-        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d2) values (2, 4, 2025, 1, 8), (3, 4, 2025, 2, 6)");
-        t.login();
+        threeWorkersInApril(t);
         QStringList shown;
         openFromMenu(t, "TForm27", &TForm1::N9Click, [&](QDialog*) {
             auto* grid = t.find<QTableView>("TForm27", "DBGrid");
@@ -320,8 +327,7 @@ private slots:
     void printPressedDuringTheExportWaits()
     {
         TestApp t;
-        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d2) values (2, 4, 2025, 1, 8), (3, 4, 2025, 2, 6)");
-        t.login();
+        threeWorkersInApril(t);
         QStringList order;
         openFromMenu(t, "TForm19", &TForm1::N13Click, [&](QDialog*) {
             auto* print = t.find<QPushButton>("TForm19", "Button6");
