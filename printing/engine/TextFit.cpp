@@ -42,29 +42,56 @@ Font fittingFont(const Font& f, const QStringList& texts, double cellWidth)
     return out;
 }
 
-TextMeter::TextMeter(const Font& f) : font_(paintFont(f)), metrics_(font_) {}
+namespace {
+constexpr int kCommon = 0x500; // to the end of Cyrillic
+}
+
+TextMeter::TextMeter(const Font& f) : font_(paintFont(f)), metrics_(font_), common_(kCommon, -1) {}
+
+double TextMeter::charWidth(QChar c) const
+{
+    if (c.unicode() < kCommon) {
+        double& w = common_[c.unicode()];
+        if (w < 0)
+            w = metrics_.horizontalAdvance(c);
+        return w;
+    }
+    auto known = others_.constFind(c);
+    if (known == others_.constEnd())
+        known = others_.insert(c, metrics_.horizontalAdvance(c));
+    return *known;
+}
 
 double TextMeter::width(const QString& text) const { return metrics_.horizontalAdvance(text) / kUnit; }
+
+// The widths of the letters one by one, which kerning only brings closer: far enough
+// inside the cell, the text fits.
+static bool wellInside(double estimate, double units) { return estimate < units * 0.95; }
 
 bool TextMeter::fits(const QString& text, double cellWidth) const
 {
     const double units = room(cellWidth) * kUnit;
-    // The widths of the letters one by one: kerning only brings them closer.
     double estimate = 0;
-    for (const QChar c : text) {
-        auto known = chars_.constFind(c);
-        if (known == chars_.constEnd())
-            known = chars_.insert(c, metrics_.horizontalAdvance(c));
-        estimate += *known;
-    }
-    return estimate < units * 0.95 || metrics_.horizontalAdvance(text) <= units;
+    for (const QChar c : text)
+        estimate += charWidth(c);
+    return wellInside(estimate, units) || metrics_.horizontalAdvance(text) <= units;
 }
 
 QString TextMeter::fit(const QString& text, double cellWidth) const
 {
-    if (fits(text, cellWidth))
+    const double units = room(cellWidth) * kUnit;
+    double estimate = 0;
+    for (const QChar c : text)
+        estimate += charWidth(c);
+    if (wellInside(estimate, units))
         return text;
-    return metrics_.elidedText(text, Qt::ElideRight, room(cellWidth) * kUnit);
+    QHash<QString, QString>& near = near_[int(std::lround(cellWidth * 1000))];
+    auto known = near.constFind(text);
+    if (known == near.constEnd())
+        known = near.insert(text, metrics_.horizontalAdvance(text) <= units
+                                      ? text
+                                      : metrics_.elidedText(text, Qt::ElideRight, units));
+    return *known;
 }
 
 } // namespace Rep

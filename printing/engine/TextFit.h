@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QStringList>
+#include <vector>
 
 // Texts of a layout against their cells. A fixed text (a label, a quoted string of an
 // expression) always fits: its element's font is made smaller until it does; so does a
@@ -36,9 +37,17 @@ public:
     QString fit(const QString& text, double cellWidth) const;
 
 private:
+    double charWidth(QChar c) const;
+
     QFont font_;
     QFontMetricsF metrics_;
-    mutable QHash<QChar, double> chars_; // a text well inside its cell is not laid out
+    // The widths of the letters met, so that a text well inside its cell is not laid out:
+    // Latin and Cyrillic by their code, any other in the hash.
+    mutable std::vector<double> common_;
+    mutable QHash<QChar, double> others_;
+    // Texts near or over their cell's width as they fit it, by the cell's width in µm: a
+    // year's report repeats its long marks thousands of times.
+    mutable QHash<int, QHash<QString, QString>> near_;
 };
 
 } // namespace Rep
