@@ -12,7 +12,7 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 if ! "$top/scripts/pgcluster.sh" psql "$dir" pw_large -qAtc "select 1 from accounts_dep.h_tabel limit 1" 2>/dev/null | grep -q 1; then
   echo "loading the large workshop…"
   "$top/scripts/pgcluster.sh" load "$dir" pw_large "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" \
-    "$top/db/demo/generate.sql" "$top/bench/gen_large.sql"
+    "$top/db/demo/generate.sql" "$top/bench/gen_large.sql" "$top/db/demo/done.sql"
 fi
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=($(cd "$top/bench" && ls bench_*.cpp | sed 's/\.cpp$//'))

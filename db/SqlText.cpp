@@ -112,4 +112,13 @@ QString placeholders(const QString& text, const QHash<QString, QVariant>& params
     });
 }
 
+QString workerNumber(const QString& column)
+{
+    // The blanks are exactly those a conversion to numeric skips: a wider class such as
+    // \s also takes Unicode spaces, which the conversion refuses. Unbounded digits keep
+    // the test cheap; any count of them converts.
+    static const QString kWhole = QStringLiteral("'^[ \\t\\n\\r\\f\\v]*[-+]?[0-9]+[ \\t\\n\\r\\f\\v]*$'");
+    return QStringLiteral("case when %1 ~ %2 then %1::numeric end").arg(column, kWhole);
+}
+
 } // namespace SqlText

@@ -1,4 +1,5 @@
 #include "DataModuleSql.h"
+#include "SqlText.h"
 
 namespace DataModuleSql {
 
@@ -18,26 +19,42 @@ QStringList oper()
     };
 }
 
-QStringList smena(int shift)
+namespace {
+// The columns of a journal list; shift 1 orders them differently from the others.
+QStringList smenaColumns(int shift)
 {
     if (shift == 1)
         return {
             "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ",
             "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  smena.brak, smena.kol_vo::numeric,",
             "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use",
-            "from cmn_contractor.person person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
-            "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or accounts_dep.person_code(s_code)=w_id) and ",
-            "oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by ",
-            "fio, izdel.marka, vid_oper.vid, oper.naimen, color",
         };
     return {
         "select smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ",
         "smena.cena, s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen, smena.kol_vo::numeric, smena.brak, ",
         "round((kol_vo-brak)*smena.cena::numeric, 2) as summa, smena.prize, smena.id, color,time,smena.ok,vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use  ",
-        "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
-        "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or accounts_dep.person_code(s_code)=w_id) and ",
-        QStringLiteral("oper.vid=vid_oper.id and smena.smena=%1 and smena.data=:data and ok<>:ok order by fio").arg(shift),
     };
+}
+} // namespace
+
+// A record's worker is the person with its number as id, or else any person whose code
+// holds that number. Written as one condition with "or", the server can only test every
+// person against every record; as two joins, each is a hash or an index lookup. The
+// second leaves out the persons the first found, so each pair comes once, as with "or".
+// The day's records are read once for both.
+QStringList smena(int shift)
+{
+    const QString code = SqlText::workerNumber(QStringLiteral("s_code"));
+    const QString from = QStringLiteral(
+        "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,smena,accounts_dep.vid_oper ");
+    const QString joins = QStringLiteral("where smena.i_id=izdel.id and smena.o_id=oper.id and oper.vid=vid_oper.id and ");
+    QStringList out{QStringLiteral("with smena as (select * from accounts_dep.smena where smena.smena=%1 and "
+                                   "smena.data=:data and ok<>:ok)")
+                        .arg(shift)};
+    out << smenaColumns(shift) << from << joins + QStringLiteral("w_id=person.id") << QStringLiteral("union all");
+    out << smenaColumns(shift) << from << joins + code + QStringLiteral("=w_id and person.id<>w_id");
+    out << (shift == 1 ? QStringLiteral("order by fio, marka, vid, naimen, color") : QStringLiteral("order by fio"));
+    return out;
 }
 
 QStringList hTabel(int shift)
@@ -53,7 +70,9 @@ QStringList hTabel(int shift)
         "coalesce(d31,0))) end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all,",
         "h_tabel.* ",
         "from accounts_dep.h_tabel, cmn_contractor.person, accounts_dep.smena s where ",
-        QStringLiteral("h_tabel.w_id=accounts_dep.person_code(person.s_code) and h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and").arg(shift),
+        QStringLiteral("h_tabel.w_id=%1 and h_tabel.smena=%2 and month=:mnth and s.w_id = h_tabel.w_id and")
+            .arg(SqlText::workerNumber(QStringLiteral("person.s_code")))
+            .arg(shift),
         "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2",
         "group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id ",
         "order by fio",

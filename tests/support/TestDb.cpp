@@ -8,6 +8,7 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -23,12 +24,22 @@ QString clusterDir()
 
 QString socketDir() { return clusterDir() + QStringLiteral("/sock"); }
 
-std::unique_ptr<Connection> connect(const QString& database, const QString& name)
+std::unique_ptr<Connection> connect(const QString& database, const QString& name, Role role)
 {
     auto c = std::make_unique<Connection>(name);
-    c->setConnectionString(Shell::connectionString(database, socketDir()));
+    QString s = Shell::connectionString(database, socketDir());
+    if (role == Role::Site) {
+        static const QRegularExpression uid(QStringLiteral("UID=[^;]*")), pwd(QStringLiteral("PWD=[^;]*"));
+        s.replace(uid, QStringLiteral("UID=pw_site")).replace(pwd, QStringLiteral("PWD=sitepass"));
+    }
+    c->setConnectionString(s);
     c->open();
     return c;
+}
+
+void makeClientOwner(const QString& database)
+{
+    connect(database, QStringLiteral("owner_") + database, Role::Site)->execute(QStringLiteral("reassign owned by pw_owner to sys"));
 }
 
 QString create(const QString& from)
@@ -38,8 +49,10 @@ QString create(const QString& from)
                              .arg(QCoreApplication::applicationPid())
                              .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
                              .arg(counter.fetchAndAddRelaxed(1));
-    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("admin_") + name);
+    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("admin_") + name, Role::Site);
     admin->execute(QStringLiteral("create database %1 template %2").arg(name, from));
+    // Not even temporary tables for the client.
+    admin->execute(QStringLiteral("revoke temporary on database %1 from public").arg(name));
     return name;
 }
 
@@ -52,7 +65,7 @@ TestApp::TestApp()
     app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
-    check = TestDb::connect(database, QStringLiteral("check_") + database);
+    check = TestDb::connect(database, QStringLiteral("check_") + database, TestDb::Role::Site);
     if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
         a->setSeam(&seam);
 }
