@@ -5,6 +5,8 @@
 create role pw_owner nologin;
 create role pw_site login password 'sitepass' createdb;
 grant pw_owner, sys to pw_site;
+-- A database dropped with its sessions may have an autovacuum worker among them.
+grant pg_signal_backend to pw_site;
 alter role sys nocreatedb;
 -- Function calls are counted, for the test of what the client touches.
 alter role sys set track_functions = 'all';

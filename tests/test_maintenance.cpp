@@ -45,14 +45,21 @@ QStringList texts(Connection& c, const QString& sql)
     return out;
 }
 
-// What the client's schema expects, as the catalog describes it.
-QString structure(Connection& c)
+// The schema's view and flag columns, as the catalog describes them.
+QString layout(Connection& c)
 {
     QStringList out;
     out << texts(c, "select pg_get_viewdef('accounts_dep.izdel'::regclass)");
     out << texts(c, "select format('%s.%s %s %s %s', table_name, column_name, data_type, column_default, is_nullable) "
                     "from information_schema.columns where table_schema = 'accounts_dep' "
                     "and table_name in ('fatigue', 'h_tabel', 'izdel') order by table_name, column_name");
+    return out.join(QLatin1Char('\n'));
+}
+
+// The layout with the indexes and functions of ours besides it.
+QString structure(Connection& c)
+{
+    QStringList out{layout(c)};
     out << texts(c, "select indexdef from pg_indexes where schemaname in ('accounts_dep', 'cmn_contractor') "
                     "and indexname not like '%pkey' order by indexname");
     out << texts(c, "select p.proname from pg_proc p where p.pronamespace = 'accounts_dep'::regnamespace order by 1");
@@ -69,7 +76,9 @@ const char* const kOlder[] = {
     "alter table accounts_dep.h_tabel drop column i_night",
     "create function accounts_dep.person_code(code text) returns numeric language sql immutable "
     "as $$ select case when code ~ '^\\s*[-+]?[0-9]{1,15}\\s*$' then code::numeric end $$",
-    "create index person_code on cmn_contractor.person((accounts_dep.person_code(s_code)))",
+    // Its index was on the function, which fails on the fixture's code with a Unicode space:
+    // an index of that name stands in for it.
+    "create index person_code on cmn_contractor.person(s_code)",
 };
 
 // Where the client's role owns the objects, as the maintenance commands need: the test's
@@ -186,16 +195,16 @@ private slots:
         TestApp t;
         t.login();
         auto owner = asOwner(t);
-        const QString before = structure(*t.check);
+        const QString before = layout(*t.check);
         for (const char* s : kOlder)
             owner->execute(s);
-        QVERIFY(structure(*t.check) != before);
+        QVERIFY(layout(*t.check) != before);
         t.exec("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, cnt, price) values (10, 7777, 1, '2025-04-01', 3, 180)");
         showMaintenance(t);
         clickMenu(t, t.app->Form1()->N16);
         const QString upToDate = structure(*t.check);
         // The schema's columns and view as before, the earlier function gone, the indexes added.
-        QCOMPARE(upToDate.section("CREATE INDEX", 0, 0), before.section("CREATE INDEX", 0, 0));
+        QCOMPARE(layout(*t.check), before);
         QCOMPARE(texts(*t.check, "select indexname from pg_indexes where indexname not like '%pkey' and schemaname in "
                                  "('accounts_dep', 'cmn_contractor') order by 1"),
                  (QStringList{"fatigue_date", "fatigue_p_date", "h_tabel_key", "h_tabel_month", "norm_o_id", "oper_i_id",

@@ -151,8 +151,9 @@ void makeTarget(bool legacy, const QString& from, bool clientOwns)
             c->execute(QStringLiteral("grant select, insert, update, delete on accounts_dep.izdel to sys; "
                                       "grant usage on sequence accounts_dep.izdel_id_seq to sys; reset role"));
     }
+    c.reset();
     if (site && clientOwns)
-        c->execute(QStringLiteral("reassign owned by pw_owner to sys"));
+        TestDb::makeClientOwner(g_places.target);
 }
 
 void dropTarget() { admin()->execute(QStringLiteral("drop database if exists %1 with (force)").arg(g_places.target)); }

@@ -39,7 +39,13 @@ std::unique_ptr<Connection> connect(const QString& database, const QString& name
 
 void makeClientOwner(const QString& database)
 {
-    connect(database, QStringLiteral("owner_") + database, Role::Site)->execute(QStringLiteral("reassign owned by pw_owner to sys"));
+    auto c = connect(database, QStringLiteral("owner_") + database, Role::Site);
+    // A new owner needs the right to create where its objects stand.
+    c->execute(QStringLiteral("grant create on database %1 to sys").arg(database));
+    c->execute(QStringLiteral("do $$ declare s text; begin for s in select nspname from pg_namespace "
+                              "where nspowner = 'pw_owner'::regrole or nspname = 'public' loop "
+                              "execute format('grant create on schema %I to sys', s); end loop; end $$"));
+    c->execute(QStringLiteral("reassign owned by pw_owner to sys"));
 }
 
 QString create(const QString& from)
