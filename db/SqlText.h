@@ -28,4 +28,9 @@ QString placeholders(const QString& text, const QHash<QString, QVariant>& params
 // finds workers by number takes it from here, and the optional index is built on it, so
 // that the server can use the index for those statements.
 QString workerNumber(const QString& column);
+// The persons of the shared table (id, s_caption, s_code) whose worker number is among the
+// numbers the subquery gives. The server finds them with one pass over the table against a
+// hash of those numbers (or through the optional index); joined on the number directly, it
+// has no estimate of the number and sorts the whole table instead.
+QString personsNumbered(const QString& numbers);
 }

@@ -73,12 +73,9 @@ QVector<Pair> pairs()
     QVector<Pair> out;
     for (int shift = 1; shift <= 4; ++shift)
         out.push_back({QString("Smena%1").arg(shift), DataModuleSql::smena(shift).join('\n'), FirstTexts::journal(shift)});
-    for (int shift = 1; shift <= 3; ++shift) {
-        const QString ours = DataModuleSql::hTabel(shift).join('\n');
-        out.push_back({QString("H_Tabel_%1").arg(shift), ours, FirstTexts::withCast(ours, "person.s_code", "integer")});
-    }
-    const QString printed = ReportSql::hTabel().join('\n');
-    out.push_back({"H_Tabel of the printed timesheet", printed, FirstTexts::withCast(printed, "person.s_code", "t_integer")});
+    for (int shift = 1; shift <= 3; ++shift)
+        out.push_back({QString("H_Tabel_%1").arg(shift), DataModuleSql::hTabel(shift).join('\n'), FirstTexts::shiftGrid(shift)});
+    out.push_back({"H_Tabel of the printed timesheet", ReportSql::hTabel().join('\n'), FirstTexts::printedTimesheet()});
     const QString byWorker = ReportSql::tReportByWorker().join('\n');
     out.push_back({"t_Report by worker", byWorker, FirstTexts::withCast(byWorker, "s_code", "integer")});
     const QString detailed = ReportSql::wReport().join('\n');

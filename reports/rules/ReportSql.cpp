@@ -56,6 +56,7 @@ QStringList iReport()
     };
 }
 
+// The persons are looked up for the month's numbers only.
 QStringList hTabel()
 {
     return {
@@ -66,7 +67,8 @@ QStringList hTabel()
         "sum(d18) as sd18,sum(d19) as sd19,sum(d20) as sd20,sum(d21) as sd21,",
         "sum(d22) as sd22,sum(d23) as sd23,sum(d24) as sd24,sum(d25) as sd25,",
         "sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29,",
-        "sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, cmn_contractor.person person where",
+        "sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, "
+            + SqlText::personsNumbered("select w_id from accounts_dep.h_tabel where month=:mnth and year=:yea") + " person where",
         "h_tabel.w_id=" + SqlText::workerNumber("person.s_code") + " and month=:mnth and",
         "year=:yea group by fio order by fio",
     };

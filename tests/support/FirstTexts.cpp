@@ -68,6 +68,31 @@ QString monthly(MonthSheets::Variant v)
            + " \ngroup by p.id, p.s_caption, h.i_type, h.i_night\norder by fio";
 }
 
+QString shiftGrid(int shift)
+{
+    const QString days = "coalesce(d1,0)+coalesce(d2,0)+coalesce(d3,0)+coalesce(d4,0)+coalesce(d5,0)+coalesce(d6,0)+coalesce(d7,0)+coalesce(d8,0)+coalesce(d9,0)+coalesce(d10,0)+\n"
+                         "coalesce(d11,0)+coalesce(d12,0)+coalesce(d13,0)+coalesce(d14,0)+coalesce(d15,0)+coalesce(d16,0)+coalesce(d17,0)+coalesce(d18,0)+coalesce(d19,0)+coalesce(d20,0)+\n"
+                         "coalesce(d21,0)+coalesce(d22,0)+coalesce(d23,0)+coalesce(d24,0)+coalesce(d25,0)+coalesce(d26,0)+coalesce(d27,0)+coalesce(d28,0)+coalesce(d29,0)+coalesce(d30,0)+\n"
+                         "coalesce(d31,0)";
+    return "select person.s_caption fio, \n(" + days + ") as summ, \ncase when (" + days + ")=0 then 0 else\n(sum(s.cena*(kol_vo-brak))/("
+           + days
+           + ")) end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all,\n"
+             "h_tabel.* \nfrom accounts_dep.h_tabel, cmn_contractor.person, accounts_dep.smena s where \n"
+           + QString("h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and\n").arg(shift)
+           + "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2\n"
+             "group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id \norder by fio";
+}
+
+QString printedTimesheet()
+{
+    QStringList sums;
+    for (int d = 1; d <= 31; ++d)
+        sums << QString("sum(d%1) as sd%1").arg(d);
+    return "select person.s_caption fio," + sums.join(',')
+           + " from accounts_dep.h_tabel, cmn_contractor.person person where\n"
+             "h_tabel.w_id=person.s_code::t_integer and month=:mnth and\nyear=:yea group by fio order by fio";
+}
+
 QString withCast(const QString& ours, const QString& column, const QString& cast)
 {
     return withMatch(ours, column, column + "::" + cast);

@@ -8,6 +8,10 @@
 namespace FirstTexts {
 // The journal of a shift, Smena1 … Smena4.
 QString journal(int shift);
+// The shift timesheet's grid of a shift, H_Tabel_1 … H_Tabel_3.
+QString shiftGrid(int shift);
+// The printed (and exported) shift timesheet, H_Tabel.
+QString printedTimesheet();
 // A monthly timesheet with its sums taken again for every worker.
 QString monthly(MonthSheets::Variant v);
 // A statement of ours with the worker-number match of the column put back as the cast it
