@@ -12,6 +12,7 @@
 #include "TestDb.h"
 #include "WindowDriver.h"
 #include "household/rules/HouseholdRecords.h"
+#include "household/rules/HouseholdSql.h"
 #include "journal/rules/JournalRecords.h"
 #include "refbooks/rules/RefBookWrites.h"
 #include "reports/rules/ReportSql.h"
@@ -128,6 +129,13 @@ const char* const kMonth[] = {
     "(1, 4, 2025, 3, 0, 0, 2, null, null, null, null), (77, 4, 2025, 3, 0, 0, null, 3, null, null, null), "
     "(1, 4, 2025, null, 7778, 1, null, 6, null, null, null), (516, 4, 2025, 1, 0, 0, 1, null, null, null, null)",
 };
+
+// Average-rate records beyond those of the month: on a day off, with no day-off flag, of a
+// group the worker made nothing of, of a worker known only by number.
+const char* const kMoreAverageRate =
+    "insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, price, i_holiday, i_night) values "
+    "(10, 7778, 3, '2025-04-05', 4, 2025, 1, 2, 1, 1, 0), (10, 7778, 2, '2025-04-06', 4, 2025, 1, 2, 1, null, 0), "
+    "(11, 7778, 1, '2025-04-07', 4, 2025, 1, 2, 1, 0, 0), (10, 7778, 77, '2025-04-08', 4, 2025, 1, 2, 1, 0, 0)";
 
 // Codes the casts cannot read: 'К-17', '', a Unicode space, a fraction, too many digits.
 const char* const kUnreadableCodes = "delete from cmn_contractor.person where id between 510 and 515";
@@ -254,6 +262,39 @@ private slots:
         gotSorted.sort();
         wantSorted.sort();
         QCOMPARE(gotSorted, wantSorted);
+    }
+
+    // The repricing gives every average-rate record the price of the first text: records on
+    // a day off, of a group the worker made nothing of, of a worker without a number here.
+    void repriceGivesThePricesOfTheFirstText_data()
+    {
+        QTest::addColumn<bool>("foreign");
+        QTest::newRow("clean") << false;
+        QTest::newRow("foreign persons") << true;
+    }
+    void repriceGivesThePricesOfTheFirstText()
+    {
+        QFETCH(bool, foreign);
+        QStringList prices;
+        for (const QString& statement : {HouseholdSql::repriceStatement(4, 2025), FirstTexts::reprice(4, 2025)}) {
+            const QString db = TestDb::create();
+            {
+                auto site = TestDb::connect(db, "setup", TestDb::Role::Site);
+                site->execute(kUnreadableCodes);
+                for (const char* s : kMonth)
+                    site->execute(s);
+                site->execute(kMoreAverageRate);
+                if (foreign)
+                    site->execute(kReadableForeign);
+            }
+            auto c = TestDb::connect(db, "reprice");
+            QCOMPARE(c->executeCount(statement), 7);
+            prices << texts(*c, "select id_p, id_nom, i_holiday, price from accounts_dep.fatigue where id_o = 7778 order by id").join(';');
+        }
+        // Rates of some records, 0 for others.
+        const int zero = (prices[1] + ";").count("|0.0000;");
+        QVERIFY2(zero >= 2 && zero <= 5, qPrintable(prices[1]));
+        QCOMPARE(prices[0], prices[1]);
     }
 
     // Everything the client does, as the everyday role on the site's schema with foreign

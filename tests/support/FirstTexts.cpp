@@ -1,5 +1,6 @@
 #include "FirstTexts.h"
 #include "SqlText.h"
+#include <QDate>
 #include <QStringList>
 
 namespace FirstTexts {
@@ -91,6 +92,21 @@ QString printedTimesheet()
     return "select person.s_caption fio," + sums.join(',')
            + " from accounts_dep.h_tabel, cmn_contractor.person person where\n"
              "h_tabel.w_id=person.s_code::t_integer and month=:mnth and\nyear=:yea group by fio order by fio";
+}
+
+QString reprice(int month, int year)
+{
+    const QDate next = QDate(year, month, 1).addMonths(1);
+    return QString("UPDATE accounts_dep.fatigue f SET price=coalesce((select case when coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
+                   "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as price  from "
+                   "cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p where i.id_level =2 "
+                   "and s.i_id = gas.id and gas.id_class_item =i.id  and s.data<'01.%1.%2' and s.data>='01.%3.%4' and p.id=s.w_id "
+                   "and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by fio),0) where i_mnth = %3 and "
+                   "i_year = %4 and id_o =7778")
+        .arg(next.month())
+        .arg(next.year())
+        .arg(month)
+        .arg(year);
 }
 
 QString withCast(const QString& ours, const QString& column, const QString& cast)

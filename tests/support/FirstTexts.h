@@ -14,6 +14,8 @@ QString shiftGrid(int shift);
 QString printedTimesheet();
 // A monthly timesheet with its sums taken again for every worker.
 QString monthly(MonthSheets::Variant v);
+// The repricing of a month's average-rate records, one sum for every record.
+QString reprice(int month, int year);
 // A statement of ours with the worker-number match of the column put back as the cast it
 // replaced ("integer", "t_integer"), or as any other match.
 QString withCast(const QString& ours, const QString& column, const QString& cast);
