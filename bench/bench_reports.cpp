@@ -8,11 +8,11 @@
 #include "PwApplication.h"
 #include "Query.h"
 #include "ScriptedSeam.h"
-#include "reports/ReportPreview.h"
-#include "reports/TForm16.h"
-#include "reports/TForm17.h"
-#include "reports/TForm20.h"
-#include "reports/TForm21.h"
+#include "printing/ReportPreview.h"
+#include "printing/TForm16.h"
+#include "printing/TForm17.h"
+#include "printing/TForm20.h"
+#include "printing/TForm21.h"
 #include "TForm23.h"
 #include <QDate>
 #include <QTemporaryDir>

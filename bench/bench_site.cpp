@@ -13,7 +13,7 @@
 #include "SqlText.h"
 #include "app/rules/DataModuleSql.h"
 #include "app/rules/Shell.h"
-#include "reports/rules/ReportSql.h"
+#include "printing/rules/ReportSql.h"
 #include "timesheets/rules/MonthSheets.h"
 #include <QCoreApplication>
 #include <QDate>

@@ -1,8 +1,8 @@
 // The spreadsheet exports, read back from the written workbooks: headings and titles,
 // numbers stored as numbers and text-format cells as text, the progress captions, and
 // the failures (no spreadsheet program, a folder that cannot be written).
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -106,7 +106,7 @@ private slots:
             click(t, "TForm18", "Button6");
             QCOMPARE(t.find<QPushButton>("TForm18", "Button6")->text(), caption);
         });
-        t.app->Form1()->N10Click();
+        t.app->form<TForm1>()->N10Click();
         const auto cells = readXlsx(t.seam.opened.value(0));
         QCOMPARE(row(cells, 1, 5), (QStringList{"'Наименование", "'Операция", "'Вид продукции", "'Коробки", "'Кол-во"}));
         QStringList got;

@@ -22,7 +22,7 @@ QTableView* grid(TestApp& t) { return t.find<QTableView>("TForm27", "DBGrid"); }
 void openSheet(TestApp& t, const char* item, const std::function<void()>& step)
 {
     t.seam.onModal("TForm27", [&](QDialog*) { step(); });
-    t.app->Form1()->findChild<QAction*>(item)->trigger();
+    t.app->form<TForm1>()->findChild<QAction*>(item)->trigger();
     QVERIFY(t.seam.nothingPending());
 }
 

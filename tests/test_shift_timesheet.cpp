@@ -10,8 +10,8 @@
 #include "Transaction.h"
 #include "WindowDriver.h"
 #include "journal/rules/DayCells.h"
-#include "reports/ReportPreview.h"
-#include "reports/TForm15.h"
+#include "printing/ReportPreview.h"
+#include "printing/TForm15.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/rules/RebuildByDay.h"
 #include "timesheets/rules/ShiftTimesheet.h"
@@ -84,9 +84,9 @@ void openOn(TestApp& t, const QDate& workingDay, const ScriptedSeam::Step& step)
 {
     t.login();
     t.find<QDateEdit>("TForm1", "DateT")->setDate(workingDay);
-    t.app->Form1()->DateTChange();
+    t.app->form<TForm1>()->DateTChange();
     t.seam.onModal("TForm19", step);
-    t.app->Form1()->findChild<QAction*>("N13")->trigger();
+    t.app->form<TForm1>()->findChild<QAction*>("N13")->trigger();
     QVERIFY(t.seam.nothingPending());
 }
 

@@ -15,7 +15,7 @@
 #include "household/rules/HouseholdSql.h"
 #include "journal/rules/JournalRecords.h"
 #include "refbooks/rules/RefBookWrites.h"
-#include "reports/rules/ReportSql.h"
+#include "printing/rules/ReportSql.h"
 #include "rules/DataModuleSql.h"
 #include "timesheets/rules/MonthSheets.h"
 #include <QDateEdit>

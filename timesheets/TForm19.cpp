@@ -3,10 +3,10 @@
 #include "DbGrid.h"
 #include "Query.h"
 #include "TDataModule6.h"
-#include "reports/TForm15.h"
+#include "printing/TForm15.h"
 #include "Seam.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "ui_TForm19.h"
 #include <QCoreApplication>
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "ui_TForm27.h"
 #include <QCoreApplication>
 #include <QFont>

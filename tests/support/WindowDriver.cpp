@@ -51,14 +51,14 @@ QStringList trimmedTexts(Query* q, const QString& field)
 void workOn(TestApp& t, const QDate& day, int shift)
 {
     t.find<QDateEdit>("TForm1", "DateT")->setDate(day);
-    t.app->Form1()->DateTChange();
+    t.app->form<TForm1>()->DateTChange();
     t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift))->click();
 }
 
 void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), const ScriptedSeam::Step& step)
 {
     t.seam.onModal(window, step);
-    (t.app->Form1()->*item)();
+    (t.app->form<TForm1>()->*item)();
     QVERIFY(t.seam.nothingPending());
 }
 

@@ -185,7 +185,7 @@ bool TForm1::FormCreate()
         dm().ADO_DB.close();
         dm().ADO_DB.setConnectionString(Shell::connectionString(database, server));
         dm().ADO_DB.open();
-        app.createLogin();
+        app.addWindow(new TForm23(app));
     } catch (const DbError&) {
         seam().message(QMessageBox::Critical, QStringLiteral("Ошибка!"), QStringLiteral("Подключение к БД отсутсвует!!!"));
         seam().requestQuit();
@@ -299,8 +299,8 @@ void TForm1::Button5Click()
 
 void TForm1::Timer1Timer()
 {
-    if (app.Form23())
-        app.Form23()->CheckVersion();
+    if (auto* login = app.form<TForm23>())
+        login->CheckVersion();
 }
 
 void TForm1::N1Click() { app.form<TForm5>()->openAsEditor(); }

@@ -1,6 +1,11 @@
-// The windows besides the main and login windows, created once at start-up, hidden,
-// in the program's order.
+// The program's windows, created once at start-up in the program's order: the main window
+// with the connection and the login, then the others, hidden.
+#include "Program.h"
 #include "App.h"
+#include "DbError.h"
+#include "Seam.h"
+#include "TForm1.h"
+#include "TForm23.h"
 #include "refbooks/TForm2.h"
 #include "refbooks/TForm3.h"
 #include "refbooks/TForm4.h"
@@ -10,12 +15,12 @@
 #include "refbooks/TForm9.h"
 #include "refbooks/TForm10.h"
 #include "journal/TForm11.h"
-#include "reports/TForm15.h"
-#include "reports/TForm16.h"
-#include "reports/TForm17.h"
+#include "printing/TForm15.h"
+#include "printing/TForm16.h"
+#include "printing/TForm17.h"
 #include "reports/TForm18.h"
-#include "reports/TForm20.h"
-#include "reports/TForm21.h"
+#include "printing/TForm20.h"
+#include "printing/TForm21.h"
 #include "refbooks/TForm22.h"
 #include "timesheets/TForm19.h"
 #include "household/TForm24.h"
@@ -55,8 +60,20 @@ const Entry kWindows[] = {
 };
 } // namespace
 
-void App::createOtherWindows()
+QWidget* buildProgram(App& app)
 {
-    for (const Entry& e : kWindows)
-        addWindow(e.create(*this));
+    auto* main = new TForm1(app);
+    app.addWindow(main);
+    app.setDesk(main, main);
+    if (!main->FormCreate())
+        return nullptr;
+    try {
+        for (const Entry& e : kWindows)
+            app.addWindow(e.create(app));
+    } catch (const DbError& e) {
+        app.seam().dbError(e.message());
+        app.seam().requestQuit();
+        return nullptr;
+    }
+    return app.form<TForm23>();
 }

@@ -37,7 +37,7 @@ void TForm23::FormActivate()
 void TForm23::CheckVersion()
 {
     const Shell::BuildStamp stamp = seam().buildStamp();
-    TForm1* f1 = app.Form1();
+    TForm1* f1 = app.form<TForm1>();
     f1->build_date = stamp.date;
     f1->build_time = stamp.time;
 
@@ -80,7 +80,7 @@ void TForm23::switchOffRole(const QString& code)
     const Shell::Role role = Shell::roleForCode(code);
     const Shell::SwitchedOff off = Shell::switchedOff(role);
     for (const QString& n : off.mainWindow)
-        switchOff(app.Form1(), n);
+        switchOff(app.form<TForm1>(), n);
     TForm18* f18 = app.form<TForm18>();
     for (const QString& n : off.reports)
         switchOff(f18, n);
@@ -90,7 +90,7 @@ void TForm23::switchOffRole(const QString& code)
 
 void TForm23::Button1Click()
 {
-    TForm1* f1 = app.Form1();
+    TForm1* f1 = app.form<TForm1>();
     f1->cur_smena = 1;
     f1->login_code = Shell::trimLogin(ui->Edit1->text());
     const Shell::Role role = Shell::roleForCode(f1->login_code);

@@ -1,4 +1,5 @@
 #pragma once
+#include "JournalDesk.h"
 #include "TForm.h"
 #include <memory>
 
@@ -12,7 +13,7 @@ class QTimer;
 
 // The main window: the journal records of one day and shift, the shift buttons, the
 // working day with its day-off box, the OK-mark toggle, and the menus to every window.
-class TForm1 : public TForm {
+class TForm1 : public TForm, public JournalDesk {
     Q_OBJECT
     Q_PROPERTY(int cur_smena MEMBER cur_smena)
     Q_PROPERTY(QString login_code MEMBER login_code)
@@ -38,10 +39,13 @@ public:
     // Connection and login; false (with the message shown) when the database is unreachable.
     bool FormCreate();
     // The journal query of cur_smena, which becomes cur_query.
-    Query* currentQuery();
+    Query* currentQuery() override;
+    Query* shownQuery() const override { return cur_query; }
     // The working day of the date picker, and whether the day-off box is ticked.
-    QDate workingDay() const;
-    bool dayOff() const;
+    QDate workingDay() const override;
+    bool dayOff() const override;
+    int shift() const override { return cur_smena; }
+    QWidget* deskWindow() override { return this; }
     // The menu "Табель", which only the administrator codes open.
     void setTimesheetMenuEnabled(bool on);
 
