@@ -27,8 +27,8 @@ Step onRelation(const QString& sql, const QString& relation) { return {sql, rela
 
 Step index(const char* name, const char* table, const QString& columns)
 {
-    return onRelation(QStringLiteral("create index if not exists %1 on %2(%3);").arg(QLatin1String(name), QLatin1String(table), columns),
-                      QLatin1String(table));
+    const QString sql = QStringLiteral("create index if not exists %1 on %2(%3);");
+    return onRelation(sql.arg(QLatin1String(name), QLatin1String(table), columns), QLatin1String(table));
 }
 
 const QVector<Step>& steps()
@@ -55,7 +55,8 @@ const QVector<Step>& steps()
                   QStringLiteral("coalesce((select pg_has_role(proowner, 'USAGE') from pg_catalog.pg_proc "
                                  "where oid = to_regprocedure('accounts_dep.person_code(text)')), true)")};
         // On exactly the expression the statements compare, or the server cannot use it.
-        s << index("person_worker_number", "cmn_contractor.person", QLatin1Char('(') + SqlText::workerNumber(QStringLiteral("s_code")) + QLatin1Char(')'));
+        const QString number = SqlText::workerNumber(QStringLiteral("s_code"));
+        s << index("person_worker_number", "cmn_contractor.person", QLatin1Char('(') + number + QLatin1Char(')'));
         s << index("smena_data_smena", "accounts_dep.smena", QStringLiteral("data, smena"));
         s << index("smena_w_id_data", "accounts_dep.smena", QStringLiteral("w_id, data"));
         s << index("smena_i_id", "accounts_dep.smena", QStringLiteral("i_id"));
@@ -73,7 +74,8 @@ const QVector<Step>& steps()
 bool mayChange(Connection& c, const Step& step)
 {
     try {
-        return Rows::firstInteger(c, QStringLiteral("select case when ") + step.mayChange + QStringLiteral(" then 1 else 0 end")) == 1;
+        const QString query = QStringLiteral("select case when ") + step.mayChange + QStringLiteral(" then 1 else 0 end");
+        return Rows::firstInteger(c, query) == 1;
     } catch (const DbError&) {
         return true; // not a question of rights that we can tell
     }
