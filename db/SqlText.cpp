@@ -19,7 +19,8 @@ QString num(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
-    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: the shortest digits that read back as the same value, no exponent.
+    return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
 QString dmy(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
@@ -110,6 +111,22 @@ QString placeholders(const QString& text, const QHash<QString, QVariant>& params
         }
         return QStringLiteral("$%1").arg(at + 1);
     });
+}
+
+QString workerNumber(const QString& column)
+{
+    // The blanks are exactly those a conversion to numeric skips: a wider class such as
+    // \s also takes Unicode spaces, which the conversion refuses. Unbounded digits keep
+    // the test cheap (any count of them converts), and a code whose first character is no
+    // blank, sign or digit is passed over before the pattern is tried at all.
+    static const QString kWhole = QStringLiteral("'^[ \\t\\n\\r\\f\\v]*[-+]?[0-9]+[ \\t\\n\\r\\f\\v]*$'");
+    return QStringLiteral("case when ascii(%1) between 9 and 57 and %1 ~ %2 then %1::numeric end").arg(column, kWhole);
+}
+
+QString personsNumbered(const QString& numbers)
+{
+    return QStringLiteral("(select id, s_caption, s_code from cmn_contractor.person where %1 in (%2))")
+        .arg(workerNumber(QStringLiteral("s_code")), numbers);
 }
 
 } // namespace SqlText

@@ -1,4 +1,5 @@
 #include "ReportPreview.h"
+#include "LongOperation.h"
 #include "Painter.h"
 #include "Seam.h"
 #include <QElapsedTimer>
@@ -183,7 +184,15 @@ void ReportPreview::printReport()
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     if (seam_.showModal(&dialog) != QDialog::Accepted)
         return;
-    Rep::print(doc_, printer);
+    LongOperation op;
+    Rep::print(doc_, printer, [&](int page) { showWork(op, page); });
+    updateLabel();
+}
+
+void ReportPreview::showWork(LongOperation& op, int page)
+{
+    label_->setText(QStringLiteral("Печать: страница %1").arg(page + 1));
+    op.step();
 }
 
 void ReportPreview::savePdfAs()
@@ -200,7 +209,10 @@ void ReportPreview::savePdfAs()
 
 bool ReportPreview::savePdf(const QString& path)
 {
-    if (Rep::writePdf(doc_, path))
+    LongOperation op;
+    const bool written = Rep::writePdf(doc_, path, [&](int page) { showWork(op, page); });
+    updateLabel();
+    if (written)
         return true;
     seam_.message(QMessageBox::Critical, QStringLiteral("Ошибка"), QStringLiteral("Не удалось записать файл %1").arg(path));
     return false;

@@ -2,6 +2,7 @@
 #include "Report.h"
 #include <QDialog>
 
+class LongOperation;
 class QLabel;
 class QScrollArea;
 class QTimer;
@@ -42,6 +43,8 @@ private:
     void setScale(double pixelsPerMm);
     void layoutMore();
     void updateLabel();
+    // The page being printed or written, shown while the others wait.
+    void showWork(LongOperation& op, int page);
 
     Seam& seam_;
     Rep::Paginator& doc_;

@@ -19,8 +19,10 @@ TForm21::TForm21(App& a) : ReportLayout(a), i_Report(makeQuery(QStringLiteral("i
     QVector<Element> d{
         field("marka", 1, 52),
         field("vid", 53, 28),
-        field("color", 81, 17).centre(),
-        expr(kKindText, 99, 27),
+        // The colour numbers take four digits; the kind takes the room they leave, so that
+        // "Готовая продукция" prints whole in the detail's font.
+        field("color", 81, 12).centre(),
+        expr(kKindText, 93, 32),
         field("brk", 125, 7).centre(),
         field("mass", 134, 19).centre(),
         field("kolvo", 152, 17).centre(),

@@ -1,5 +1,6 @@
 #include "TForm4.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
@@ -111,12 +112,12 @@ void TForm4::Button4Click() { reject(); }
 
 void TForm4::Button5Click()
 {
-    BusyCursor busy;
+    LongOperation op;
     XLS_Rep->reopen();
     ClosesAtEnd closer(*XLS_Rep);
     Excel excel(seam(), QStringLiteral("Операции и цены"));
     if (excel.OpenExcel() < 0)
         return;
-    Exports::operations(excel, *XLS_Rep);
+    Exports::operations(excel, *XLS_Rep, [&](int, int) { op.step(); });
     excel.ShowExcel(true);
 }

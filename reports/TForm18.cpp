@@ -1,5 +1,6 @@
 #include "TForm18.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "Query.h"
 #include "printing/TForm16.h"
 #include "printing/TForm17.h"
@@ -77,7 +78,7 @@ void TForm18::Button6Click()
 {
     const QDate from = ui->DTPicker1->date();
     const QDate to = ui->DTPicker2->date();
-    BusyCursor busy;
+    LongOperation op;
     XLS_Rep->close();
     XLS_Rep->setParam(QStringLiteral("data1"), from);
     XLS_Rep->setParam(QStringLiteral("data2"), to);
@@ -90,7 +91,10 @@ void TForm18::Button6Click()
     Excel excel(seam(), QStringLiteral("Выпуск продукции %1-%2").arg(SqlText::dmy(from), SqlText::dmy(to)));
     if (excel.OpenExcel() < 0)
         return;
-    Exports::productOutput(excel, *XLS_Rep, [this](int n, int all) { ui->Button6->setText(Exports::progressCaption(n, all)); });
+    Exports::productOutput(excel, *XLS_Rep, [&](int n, int all) {
+        ui->Button6->setText(Exports::progressCaption(n, all));
+        op.step();
+    });
     excel.ShowExcel(true);
 }
 

@@ -14,7 +14,10 @@ Excel::~Excel() = default;
 // The export's name, and a number after it when a file of that name is there already.
 QString Excel::freePath() const
 {
-    const QDir dir(seam_.exportFolder());
+    const QString folder = seam_.exportFolder();
+    if (folder.isEmpty())
+        return {};
+    const QDir dir(folder);
     QString base = name_;
     base.replace(QLatin1Char('/'), QLatin1Char('-'));
     QString path = dir.filePath(base + QStringLiteral(".xlsx"));

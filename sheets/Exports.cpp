@@ -1,15 +1,15 @@
 #include "Exports.h"
 #include "Excel.h"
 #include "Query.h"
-#include "SqlText.h"
+#include "DisplayText.h"
 
 namespace Exports {
 
 namespace {
 // Fixed-width columns come padded with blanks, which a spreadsheet would keep.
 QString text(Query& q, const QString& field) { return q.asString(field).trimmed(); }
-QString integer(Query& q, const QString& field) { return SqlText::num(q.asInteger(field)); }
-QString real(Query& q, const QString& field) { return q.isNull(field) ? QString() : SqlText::num(q.asFloat(field)); }
+QString integer(Query& q, const QString& field) { return QString::number(q.asInteger(field)); }
+QString real(Query& q, const QString& field) { return q.isNull(field) ? QString() : DisplayText::number(q.asFloat(field)); }
 QString kind(Query& q) { return q.asInteger(QStringLiteral("naimen")) == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"); }
 
 // The title row and the day headings of the two timesheets; the days from column firstDay.
@@ -39,7 +39,7 @@ void eachRow(Query& rows, int firstRow, const std::function<void(int)>& write, c
 
 QString progressCaption(int written, int all) { return QStringLiteral("Excel (%1 из %2)").arg(written).arg(all); }
 
-void operations(Excel& x, Query& rows)
+void operations(Excel& x, Query& rows, const Progress& progress)
 {
     const QStringList heads{"Марка", "Операция", "Цена", "Вид"};
     for (int c = 0; c < heads.size(); ++c)
@@ -49,7 +49,7 @@ void operations(Excel& x, Query& rows)
         x.WriteCellPlain(1, 2, r, text(rows, QStringLiteral("vid")));
         x.WriteCellPlain(1, 3, r, real(rows, QStringLiteral("cena")));
         x.WriteCellPlain(1, 4, r, kind(rows));
-    }, {});
+    }, progress);
 }
 
 void productOutput(Excel& x, Query& rows, const Progress& progress)
@@ -82,9 +82,9 @@ void shiftTimesheet(Excel& x, Query& rows, const QString& title, const Progress&
         for (int d = 1; d <= 31; ++d) {
             const qint64 hours = rows.asInteger(QStringLiteral("sd%1").arg(d));
             total += hours;
-            x.WriteCell(1, d + 1, r, SqlText::num(hours), false, true, false);
+            x.WriteCell(1, d + 1, r, QString::number(hours), false, true, false);
         }
-        x.WriteCell(1, 33, r, SqlText::num(total), false, true, false);
+        x.WriteCell(1, 33, r, QString::number(total), false, true, false);
     }, progress);
 }
 

@@ -14,7 +14,7 @@ using Progress = std::function<void(int written, int all)>;
 QString progressCaption(int written, int all);
 
 // Operations and prices (the operations window's XLS_Rep).
-void operations(Excel& x, Query& rows);
+void operations(Excel& x, Query& rows, const Progress& progress = {});
 // Product output of a period (the period reports window's XLS_Rep).
 void productOutput(Excel& x, Query& rows, const Progress& progress);
 // The shift timesheet: one line per worker with the day sums sd1…sd31 and their total.

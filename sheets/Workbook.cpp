@@ -4,12 +4,17 @@
 #include <QRegularExpression>
 #include <xlsxwriter.h>
 
+namespace {
+const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+}
+
 Workbook::Workbook(const QString& path) : path_(path)
 {
     // The file is made at once: a folder that cannot be written shows now, not at the end,
-    // and the name is taken from any other export.
+    // and the name is taken from any other export. Wages are for their owner's eyes: the
+    // file is readable by the user alone from its first moment.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
         return;
     file.close();
     book_ = workbook_new(QFile::encodeName(path).constData());
@@ -78,5 +83,6 @@ bool Workbook::finish()
     const lxw_error e = workbook_close(book_);
     book_ = nullptr;
     sheet_ = nullptr;
-    return e == LXW_NO_ERROR;
+    // However the library wrote the file, it stays the user's alone.
+    return e == LXW_NO_ERROR && QFile::setPermissions(path_, kOwnerOnly);
 }

@@ -1,5 +1,6 @@
 #include "TForm1.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "DbError.h"
 #include "DbGrid.h"
 #include "LegacyImport.h"
@@ -340,11 +341,18 @@ void TForm1::MaintenanceChord()
     N16->setVisible(show);
 }
 
-void TForm1::N16Click() { SchemaUpgrade::run(dm().ADO_DB); }
+void TForm1::N16Click()
+{
+    // Steps that fail are skipped without a word, except for want of rights: the
+    // administrator has to learn that the additions are missing and why.
+    const QString lacking = SchemaUpgrade::rightsMessage(SchemaUpgrade::run(dm().ADO_DB));
+    if (!lacking.isEmpty())
+        seam().message(QMessageBox::Warning, QStringLiteral("Структура БД"), lacking);
+}
 
 void TForm1::N12Click()
 {
-    BusyCursor busy;
+    LongOperation op;
     // Both commands wait while the copy runs: a second start, or an upgrade waiting for
     // the tables the copy holds, would never return.
     N12->setEnabled(false);
@@ -358,11 +366,11 @@ void TForm1::N12Click()
     const LegacyImport::Connections c = LegacyImport::open();
     Connection& MSA = *c.source;
     Connection& PGSQL = *c.target;
-    const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [this](const QString& table, qint64 done, qint64 total) {
+    // No click reaches a handler meanwhile: one writing to the tables the copy holds
+    // would wait for it while it waits for the handler.
+    const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [&](const QString& table, qint64 done, qint64 total) {
         ui->Label1->setText(LegacyImport::progressText(table, done, total));
-        // Painted, but no click reaches a handler: one writing to the tables the copy
-        // holds would wait for it while it waits for the handler.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        op.step();
     });
     if (out.status == LegacyImport::Outcome::Refused)
         error(out.refusal);

@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
 #include <QRegularExpression>
 #include <QTest>
@@ -177,6 +178,26 @@ private slots:
             QVERIFY(m->data(m->index(0, 10), Qt::FontRole).value<QFont>().bold());
             QVERIFY(!m->data(m->index(0, 11), Qt::FontRole).isValid());
             QCOMPARE(cell(t, 1, 0, 32), QString("8"));
+        });
+    }
+
+    // At the window's size each tab shows the whole month: the name, every day and the
+    // total, without sideways scrolling, in every month of the year.
+    void wholeMonthShows()
+    {
+        TestApp t;
+        openOn(t, QDate(2025, 1, 15), [&](QDialog*) {
+            auto* tabs = control<QTabWidget>(t, "PageControl1");
+            for (int month = 1; month <= 12; ++month) {
+                control<QComboBox>(t, "ComboBox1")->setCurrentIndex(month - 1);
+                for (int tab = 0; tab < 3; ++tab) {
+                    tabs->setCurrentIndex(tab);
+                    auto* grid = control<QTableView>(t, qPrintable(QStringLiteral("DBGrid%1").arg(tab + 1)));
+                    checkWholeMonthShows(grid, 1, QDate(2025, month, 1), QStringLiteral("month %1, shift %2").arg(month).arg(tab + 1));
+                    if (QTest::currentTestFailed())
+                        return;
+                }
+            }
         });
     }
 

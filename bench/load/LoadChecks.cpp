@@ -1,5 +1,6 @@
 #include "LoadChecks.h"
 #include "Connection.h"
+#include "SqlText.h"
 #include <QDate>
 
 namespace Load {
@@ -82,8 +83,9 @@ QStringList duplicates(Connection& c, int month, int year)
 QStringList orphans(Connection& c)
 {
     // A journal's worker may be a person of another application, found by id or number.
-    const char* const persons = "(select id from accounts_dep.person union select id from cmn_contractor.person union "
-                                "select accounts_dep.person_code(s_code) from cmn_contractor.person)";
+    const QString persons = QStringLiteral("(select id from accounts_dep.person union select id from cmn_contractor.person "
+                                           "union select %1 from cmn_contractor.person)")
+                                .arg(SqlText::workerNumber(QStringLiteral("s_code")));
     const QString sql = QStringLiteral(
         "select 'journal record without its worker', count(*) from accounts_dep.smena where w_id not in %1\n"
         "union all select 'journal record without its operation', count(*) from accounts_dep.smena "
@@ -101,7 +103,7 @@ QStringList orphans(Connection& c)
         "union all select 'norm without its operation', count(*) from accounts_dep.norm "
         "  where o_id not in (select id from accounts_dep.oper)\n"
         "union all select 'timesheet row without its worker', count(*) from accounts_dep.h_tabel where w_id not in %1")
-                            .arg(QString::fromLatin1(persons));
+                            .arg(persons);
     QStringList out;
     for (const QVector<QVariant>& r : c.select(sql).rows)
         if (r.value(1).toLongLong() > 0)

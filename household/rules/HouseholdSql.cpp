@@ -1,6 +1,5 @@
 #include "HouseholdSql.h"
 #include "SqlText.h"
-#include <QLocale>
 
 namespace HouseholdSql {
 
@@ -28,12 +27,6 @@ double entryPrice(double norm, bool holiday, bool night)
     return price;
 }
 
-QString priceSql(double price)
-{
-    // 15 digits hide the binary noise of the factors (180 × 1.2 is 216, not 215.99…97).
-    return QLocale::c().toString(price, 'g', 15);
-}
-
 static QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 static QString num(int v) { return SqlText::num(qint64(v)); }
 
@@ -43,7 +36,7 @@ QString insertStatement(const Record& r)
                           "price, i_holiday, i_night)VALUES(")
         + num(r.group) + QStringLiteral(", ") + num(r.kind) + QStringLiteral(" ,") + num(r.worker) + QStringLiteral(", '")
         + SqlText::dmy(r.date) + QStringLiteral("', ") + num(r.date.month()) + QStringLiteral(", ") + num(r.date.year())
-        + QStringLiteral(", 1, ") + num(r.hours) + QStringLiteral(", ") + priceSql(r.price) + QStringLiteral(", ")
+        + QStringLiteral(", 1, ") + num(r.hours) + QStringLiteral(", ") + num(r.price) + QStringLiteral(", ")
         + flag(r.holiday) + QStringLiteral(", ") + flag(r.night) + QLatin1Char(')');
 }
 
@@ -51,7 +44,7 @@ QString updateStatement(const Record& r, qint64 id)
 {
     return QStringLiteral("UPDATE accounts_dep.fatigue SET id_nom=") + num(r.group) + QStringLiteral(", id_o=") + num(r.kind)
         + QStringLiteral(", id_p=") + num(r.worker) + QStringLiteral(", cnt=") + num(r.hours) + QStringLiteral(", price=")
-        + priceSql(r.price) + QStringLiteral(", i_holiday=") + flag(r.holiday) + QStringLiteral(", i_night=")
+        + num(r.price) + QStringLiteral(", i_holiday=") + flag(r.holiday) + QStringLiteral(", i_night=")
         + flag(r.night) + QStringLiteral(" where id=") + num(id);
 }
 
@@ -96,25 +89,31 @@ QString cellUpdateAfterDeleteStatement(qint64 worker, int kind, bool night, cons
         + QStringLiteral(" and year=") + num(day.year());
 }
 
-QString averageRateRecords(int month, int year)
+QString averageRateRecords(int month, int year, const QString& alias)
 {
-    return QStringLiteral("i_mnth = ") + num(month) + QStringLiteral(" and i_year = ") + num(year)
-        + QStringLiteral(" and id_o =7778");
+    return alias + QStringLiteral("i_mnth = ") + num(month) + QStringLiteral(" and ") + alias + QStringLiteral("i_year = ")
+        + num(year) + QStringLiteral(" and ") + alias + QStringLiteral("id_o =7778");
 }
 
+// Each average-rate record gets its worker's rate of the month on its group. The rates are
+// summed once for all the month's records (per worker, group and day-off flag, which
+// enters each term as it did) and joined to them, rather than summed once per record,
+// which reads the whole journal for every record where no index serves it.
 QString repriceStatement(int month, int year)
 {
     const QDate next = QDate(year, month, 1).addMonths(1);
-    return QStringLiteral(
-               "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
-               "then 0 else  coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as "
-               "price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p where "
-               "i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id  and s.data<'01.")
+    return QStringLiteral("UPDATE accounts_dep.fatigue f SET price=coalesce(x.price,0) from accounts_dep.fatigue r left join "
+                          "(select k.id_p, k.id_nom, k.i_holiday, case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
+                          "then 0 else  coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*k.i_holiday))/sum(time),0)::numeric(10,2) end as "
+                          "price from (select distinct id_p, id_nom, i_holiday from accounts_dep.fatigue where ")
+        + averageRateRecords(month, year)
+        + QStringLiteral(") k, cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p where "
+                         "i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id  and s.data<'01.")
         + num(next.month()) + QLatin1Char('.') + num(next.year()) + QStringLiteral("' and s.data>='01.") + num(month)
         + QLatin1Char('.') + num(year)
-        + QStringLiteral("' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by "
-                         "fio),0) where ")
-        + averageRateRecords(month, year);
+        + QStringLiteral("' and p.id=s.w_id and p.id=k.id_p and i.id=k.id_nom group by k.id_p, k.id_nom, k.i_holiday) x "
+                         "on x.id_p=r.id_p and x.id_nom=r.id_nom and x.i_holiday=r.i_holiday where f.id=r.id and ")
+        + averageRateRecords(month, year, QStringLiteral("f."));
 }
 
 } // namespace HouseholdSql

@@ -29,8 +29,6 @@ struct Record {
 
 // The norm price with the day-off (× 2) and night (× 1.2) factors.
 double entryPrice(double norm, bool holiday, bool night);
-// Shortest decimal with up to 15 significant digits, point as separator: 240, 39.6.
-QString priceSql(double price);
 
 QString insertStatement(const Record& r);
 QString updateStatement(const Record& r, qint64 id);
@@ -44,8 +42,8 @@ QString cellInsertStatement(qint64 worker, int kind, bool night, const QDate& da
 // The deletion's update names the key in its own order.
 QString cellUpdateAfterDeleteStatement(qint64 worker, int kind, bool night, const QDate& day, qint64 hours);
 
-// The condition naming the average-rate records of a month.
-QString averageRateRecords(int month, int year);
+// The condition naming the average-rate records of a month (columns after alias).
+QString averageRateRecords(int month, int year, const QString& alias = {});
 // Sets every average-rate record of the month to the worker's average piece rate over
 // the journal records of the record's group in that month.
 QString repriceStatement(int month, int year);

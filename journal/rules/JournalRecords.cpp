@@ -28,9 +28,11 @@ bool namesExist(Connection& c, const EntryRules::Record& r)
         return false;
     if (!Locks::rows(c, Locks::Table::Worker, QStringLiteral("id=") + w, Locks::RowMode::KeyShare).rows.isEmpty())
         return true;
-    // A person of another application, found by id or worker number as the journal finds him.
-    return !c.select(QStringLiteral("select id from cmn_contractor.person where id=") + w
-                     + QStringLiteral(" or accounts_dep.person_code(s_code)=") + w + QStringLiteral(" limit 1"))
+    // A person of another application, found by id or worker number as the journal finds
+    // him: by id first, so that the codes are looked through only when that finds no one.
+    return !c.select(QStringLiteral("(select id from cmn_contractor.person where id=") + w
+                     + QStringLiteral(") union all (select id from cmn_contractor.person where ")
+                     + SqlText::workerNumber(QStringLiteral("s_code")) + QLatin1Char('=') + w + QStringLiteral(") limit 1"))
                 .rows.isEmpty();
 }
 

@@ -1,5 +1,5 @@
 #include "Expression.h"
-#include "Format.h"
+#include "DisplayText.h"
 #include <QChar>
 
 namespace Rep {
@@ -19,7 +19,7 @@ double Value::asNumber() const
 QString Value::asText() const
 {
     if (type == Number)
-        return formatNumber(num, {});
+        return DisplayText::number(num);
     return text;
 }
 
@@ -230,6 +230,32 @@ void Expression::accumulate(const ExprContext& c)
 {
     for (ExprNode* s : sums_)
         s->total += evalNode(*s->args[0], c).asNumber();
+}
+
+static void collectPrinted(const ExprNode& n, QStringList& out)
+{
+    switch (n.op) {
+    case ExprNode::Str:
+        out << n.constant.text;
+        break;
+    case ExprNode::If:
+        collectPrinted(*n.args[1], out);
+        collectPrinted(*n.args[2], out);
+        break;
+    case ExprNode::Add:
+        collectPrinted(*n.args[0], out);
+        collectPrinted(*n.args[1], out);
+        break;
+    default: // numbers, fields, comparisons: nothing fixed
+        break;
+    }
+}
+
+QStringList Expression::fixedTexts() const
+{
+    QStringList out;
+    collectPrinted(*root_, out);
+    return out;
 }
 
 void Expression::resetSums()

@@ -18,7 +18,7 @@ struct Value {
     static Value number(double n) { return {Number, n, {}}; }
     static Value string(const QString& s) { return {Text, 0, s}; }
     double asNumber() const;
-    QString asText() const; // numbers in their shortest general form
+    QString asText() const; // numbers as DisplayText::number shows them
     bool truthy() const;
 };
 
@@ -50,6 +50,9 @@ public:
     void accumulate(const ExprContext& c);
     void resetSums();
     bool hasSums() const { return !sums_.empty(); }
+    // The quoted strings the expression can print, whole or as a part
+    // ("IF(naimen=0,'Готовая продукция','Заготовки')" gives both kinds).
+    QStringList fixedTexts() const;
 
 private:
     std::unique_ptr<ExprNode> root_;

@@ -1,5 +1,6 @@
 #include "Paginator.h"
-#include "Format.h"
+#include "DisplayText.h"
+#include "TextFit.h"
 #include <climits>
 
 namespace Rep {
@@ -144,11 +145,15 @@ Paginator::CBand Paginator::compile(const Band& band)
     for (const Element& e : band.elements) {
         CElement ce;
         ce.e = &e;
-        ce.style = styleOf(Style{e.font, e.align, e.color, e.background, e.frame});
         ce.w = e.w > 0 ? e.w : layout_.page.width() - e.x;
         ce.h = e.h > 0 ? e.h : band.height - e.y;
         if (e.kind == Element::Field || e.kind == Element::Expression)
             ce.expr = std::make_unique<Expression>(e.text, source_.fieldNames());
+        const QStringList fixed = e.kind == Element::Label ? QStringList{e.text}
+                                  : ce.expr                ? ce.expr->fixedTexts()
+                                                           : QStringList{};
+        const Font font = fixed.isEmpty() ? e.font : fittingFont(e.font, fixed, ce.w);
+        ce.style = styleOf(Style{font, e.align, e.color, e.background, e.frame});
         c.elements.push_back(std::move(ce));
     }
     for (const Band& ch : band.child)
@@ -256,13 +261,20 @@ void Paginator::place(CBand& band, int row)
     for (CElement& ce : band.elements) {
         const Element& e = *ce.e;
         QString text;
+        int style = ce.style;
         if (e.kind == Element::Label) {
             text = e.text;
         } else if (e.kind == Element::PageNumber) {
             text = QString::number(current_.number);
         } else {
             const Value v = ce.expr->eval(*ctx_);
-            text = v.type == Value::Number ? formatNumber(v.num, e.mask) : v.text;
+            if (v.type == Value::Number) {
+                text = DisplayText::number(v.num, e.mask);
+                if (!meter(style).fits(text, ce.w))
+                    style = smaller(style, text, ce.w);
+            } else {
+                text = meter(style).fit(v.text, ce.w);
+            }
             if (e.reset)
                 ce.expr->resetSums();
         }
@@ -272,8 +284,24 @@ void Paginator::place(CBand& band, int row)
         else if (text.size() < 40)
             texts_.insert(text);
         current_.items.push_back(
-            {float(e.x), float(y_ + e.y), float(ce.w), float(ce.h), quint16(ce.style), index, text});
+            {float(e.x), float(y_ + e.y), float(ce.w), float(ce.h), quint16(style), index, text});
     }
+}
+
+const TextMeter& Paginator::meter(int style)
+{
+    if (int(meters_.size()) <= style)
+        meters_.resize(style + 1);
+    if (!meters_[style])
+        meters_[style] = std::make_unique<TextMeter>(styles_[style].font);
+    return *meters_[style];
+}
+
+int Paginator::smaller(int style, const QString& text, double cellWidth)
+{
+    Style s = styles_[style];
+    s.font = fittingFont(s.font, {text}, cellWidth);
+    return styleOf(s);
 }
 
 void Paginator::newPage()

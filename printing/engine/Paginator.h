@@ -11,6 +11,8 @@
 // Where a report's rows come from: the layout reads fields by column.
 namespace Rep {
 
+class TextMeter;
+
 class Source {
 public:
     virtual ~Source() = default;
@@ -56,6 +58,10 @@ private:
     struct CElement;
     struct CBand;
     class Context;
+    // Measures the texts of a style, made when first asked for.
+    const TextMeter& meter(int style);
+    // The style in a font small enough for the text to fit the cell.
+    int smaller(int style, const QString& text, double cellWidth);
 
     CBand compile(const Band& band);
     int styleOf(const Style& s);
@@ -84,6 +90,7 @@ private:
     bool done_ = false;
     QStringList keys_;
     QSet<QString> texts_; // one copy of each printed text: a year's pages repeat most of them
+    std::vector<std::unique_ptr<TextMeter>> meters_; // by style
 };
 
 } // namespace Rep

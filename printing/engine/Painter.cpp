@@ -1,5 +1,6 @@
 #include "Painter.h"
 #include "Report.h"
+#include "TextFit.h"
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -21,18 +22,6 @@ QString Report::text(const QString& element) const
 }
 
 namespace {
-// Painting works in tenths of a millimetre so that fonts can be sized in whole units on
-// every device alike.
-constexpr double kUnit = 10;
-
-QFont fontOf(const Font& f)
-{
-    QFont font(f.family);
-    font.setPixelSize(qMax(1, int(std::lround(f.pt * 25.4 / 72 * kUnit))));
-    font.setBold(f.bold);
-    return font;
-}
-
 void frame(QPainter& p, const QRectF& r, unsigned char f)
 {
     if (f & FrameLeft)
@@ -63,7 +52,7 @@ void paintPage(QPainter& p, const Paginator& doc, const Page& page)
     const QVector<Style>& styles = doc.styles();
     QVector<QFont> fonts;
     for (const Style& s : styles)
-        fonts << fontOf(s.font);
+        fonts << paintFont(s.font);
     for (const PageItem& i : page.items) {
         const Style& s = styles[i.style];
         const QRectF r(i.x * kUnit, i.y * kUnit, i.w * kUnit, i.h * kUnit);
@@ -76,13 +65,13 @@ void paintPage(QPainter& p, const Paginator& doc, const Page& page)
         if (!i.text.isEmpty()) {
             p.setFont(fonts[i.style]);
             p.setPen(s.color);
-            p.drawText(r.adjusted(0.5 * kUnit, 0, -0.5 * kUnit, 0), int(s.align | Qt::AlignVCenter), i.text);
+            p.drawText(r.adjusted(kTextMargin * kUnit, 0, -kTextMargin * kUnit, 0), int(s.align | Qt::AlignVCenter), i.text);
         }
     }
     p.restore();
 }
 
-bool writePdf(Paginator& doc, const QString& path)
+bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted)
 {
     QPdfWriter pdf(path);
     pdf.setResolution(300);
@@ -96,11 +85,13 @@ bool writePdf(Paginator& doc, const QString& path)
         if (i > 0)
             pdf.newPage();
         paintPage(p, doc, doc.page(i));
+        if (painted)
+            painted(i);
     }
     return p.end();
 }
 
-void print(Paginator& doc, QPrinter& printer)
+void print(Paginator& doc, QPrinter& printer, const PagePainted& painted)
 {
     printer.setFullPage(true);
     printer.setPageLayout(pageLayoutOf(doc.layout().page));
@@ -115,6 +106,8 @@ void print(Paginator& doc, QPrinter& printer)
         if (i > from)
             printer.newPage();
         paintPage(p, doc, doc.page(i));
+        if (painted)
+            painted(i);
     }
     p.end();
 }
