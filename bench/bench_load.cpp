@@ -8,11 +8,14 @@
 // At the end the four invariants are checked by statements of the harness's own; saves per
 // second and the median and 99th percentile of a save under load are printed beside the
 // same saves made alone. Exit code 1 when an invariant does not hold.
-//   bench_load DATABASE SOCKET_DIR [--small]     (--small: 4 × 50, the test's version)
+//   bench_load DATABASE SOCKET_DIR [--small]
+// --small: 4 × 50, the test's version, in the test cluster, where the databases are the
+// site administrator's to copy and the clients work with the everyday rights alone.
 #include "Connection.h"
 #include "DbError.h"
 #include "load/LoadChecks.h"
 #include "load/LoadClient.h"
+#include "TestDb.h"
 #include "rules/Shell.h"
 #include <QCoreApplication>
 #include <QDir>
@@ -75,8 +78,8 @@ double percentile(QVector<double> v, double p)
 
 class Driver {
 public:
-    Driver(const QString& database, const QString& socketDir, const Size& size)
-        : base_(database), socketDir_(socketDir), size_(size),
+    Driver(const QString& database, const QString& socketDir, const Size& size, bool site)
+        : base_(database), socketDir_(socketDir), size_(size), site_(site),
           scratch_(QStringLiteral("pw_load_%1").arg(QCoreApplication::applicationPid())),
           stopFile_(QDir::temp().filePath(QStringLiteral("pw_load_stop_%1").arg(QCoreApplication::applicationPid())))
     {
@@ -85,6 +88,8 @@ public:
 
 private:
     std::unique_ptr<Connection> connect(const QString& database, const QString& name);
+    // Copies and drops the scratch database: the client's role, or the site's administrator.
+    std::unique_ptr<Connection> admin(const QString& name);
     void copyDatabase();
     Client& start(Load::Role role, int actions, quint32 seed, bool savesOnly = false);
     void waitFor(const std::function<bool()>& done, const std::function<void()>& meanwhile = {});
@@ -92,6 +97,7 @@ private:
 
     QString base_, socketDir_;
     Size size_;
+    bool site_;
     QString scratch_, stopFile_;
     int month_ = 0, year_ = 0;
     std::vector<std::unique_ptr<Client>> clients_;
@@ -106,9 +112,14 @@ std::unique_ptr<Connection> Driver::connect(const QString& database, const QStri
     return c;
 }
 
+std::unique_ptr<Connection> Driver::admin(const QString& name)
+{
+    return site_ ? TestDb::connect(QStringLiteral("postgres"), name, TestDb::Role::Site) : connect(QStringLiteral("postgres"), name);
+}
+
 void Driver::copyDatabase()
 {
-    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("load_admin"));
+    auto admin = this->admin(QStringLiteral("load_admin"));
     admin->execute(QStringLiteral("drop database if exists %1").arg(scratch_));
     // A template can be copied only while nobody is connected to it.
     for (int i = 0;; ++i) {
@@ -224,7 +235,7 @@ int Driver::run()
                 percentile(loaded, 0.99) / percentile(aloneSaves, 0.99));
     const int rc = report(seconds, deadlocksBefore);
     db_.reset();
-    connect(QStringLiteral("postgres"), QStringLiteral("load_drop"))->execute(QStringLiteral("drop database %1").arg(scratch_));
+    admin(QStringLiteral("load_drop"))->execute(QStringLiteral("drop database %1").arg(scratch_));
     return rc;
 }
 
@@ -280,7 +291,8 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        return Driver(args[1], args[2], args.contains(QStringLiteral("--small")) ? kSmall : kFull).run();
+        const bool small = args.contains(QStringLiteral("--small"));
+        return Driver(args[1], args[2], small ? kSmall : kFull, small).run();
     } catch (const DbError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -270,7 +270,7 @@ private slots:
         } else {
             db = TestDb::create();
         }
-        auto look = TestDb::connect(db, "look_" + action);
+        auto look = TestDb::connect(db, "look_" + action, TestDb::Role::Site);
         Gate::install(*look, {table}, false, events);
         const QString before = contents(*look);
         Gate::close(*look);
