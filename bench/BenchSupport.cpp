@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <ctime>
 
 namespace Bench {
 
@@ -31,6 +32,13 @@ double timeMs(const std::function<void()>& fn)
     t.start();
     fn();
     return t.nsecsElapsed() / 1e6;
+}
+
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
 double median(QVector<double> v)

@@ -115,11 +115,23 @@ void* Connection::odbcHandle(const QString& statement)
     return *static_cast<void* const*>(handle.constData());
 }
 
-OdbcReader::Result Connection::select(const QString& statement)
+OdbcReader::Result Connection::select(const QString& statement) { return read(statement, Shape::Rows); }
+
+OdbcReader::Result Connection::select(const QString& statement, const QHash<QString, QVariant>& params)
+{
+    return read(statement, params, Shape::Rows);
+}
+
+OdbcReader::Result Connection::selectTable(const QString& statement, const QHash<QString, QVariant>& params)
+{
+    return read(statement, params, Shape::Table);
+}
+
+OdbcReader::Result Connection::read(const QString& statement, Shape shape)
 {
     void* dbc = odbcHandle(statement);
     try {
-        return OdbcReader::readAll(dbc, statement);
+        return shape == Shape::Table ? OdbcReader::readTable(dbc, statement) : OdbcReader::readAll(dbc, statement);
     } catch (const DbError&) {
         if (!inTransaction_)
             checkAlive();
@@ -139,24 +151,24 @@ void Connection::selectBlocks(const QString& statement, const std::function<void
     }
 }
 
-OdbcReader::Result Connection::select(const QString& statement, const QHash<QString, QVariant>& params)
+OdbcReader::Result Connection::read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape)
 {
     QStringList names;
     const QString body = SqlText::placeholders(statement, params, names);
     if (names.isEmpty() || inTransaction_)
-        return select(SqlText::bind(statement, params));
+        return read(SqlText::bind(statement, params), shape);
     ensureOpen();
     QStringList values;
     for (const QString& n : names)
         values << SqlText::literal(params.value(n));
     for (int attempt = 0;; ++attempt) {
         if (unpreparable_.contains(body))
-            return select(SqlText::bind(statement, params));
+            return read(SqlText::bind(statement, params), shape);
         const QString name = preparedName(body);
         if (name.isEmpty())
-            return select(SqlText::bind(statement, params));
+            return read(SqlText::bind(statement, params), shape);
         try {
-            return select(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))));
+            return read(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))), shape);
         } catch (const DbError&) {
             // A plan prepared before a table changed ("cached plan must not change result
             // type") fails at every run: drop it and prepare the text anew, once.

@@ -35,6 +35,8 @@ public:
     // prepared statement of the session, so that reopening it (a new day, a refresh) is not
     // planned again; a text the server cannot prepare runs with its values as literals.
     OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
+    // The same with the rows held by column (Table), as the client-side queries keep them.
+    OdbcReader::Result selectTable(const QString& statement, const QHash<QString, QVariant>& params = {});
     // Reads a result too large to hold, a fetch at a time (OdbcReader::readBlocks).
     void selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock);
     // Runs a statement whose results nobody needs.
@@ -57,6 +59,9 @@ private:
     void checkAlive();
     // The name the text is prepared under in this session; empty when it cannot be prepared.
     QString preparedName(const QString& body);
+    enum class Shape { Rows, Table };
+    OdbcReader::Result read(const QString& statement, Shape shape);
+    OdbcReader::Result read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape);
 
     QString name_;
     Session session_;

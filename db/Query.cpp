@@ -25,14 +25,14 @@ void Query::open()
 {
     if (open_)
         return;
-    OdbcReader::Result r = connection().select(sql(), params());
+    OdbcReader::Result r = connection().selectTable(sql(), params());
     fields_ = std::move(r.fields);
     numeric_ = std::move(r.numeric);
     index_.clear();
     for (int i = 0; i < fields_.size(); ++i)
         if (!index_.contains(fields_[i]))
             index_.insert(fields_[i], i);
-    rows_ = std::move(r.rows);
+    data_ = std::move(r.table);
     open_ = true;
     editing_ = Editing::None;
     changed_.clear();
@@ -45,7 +45,7 @@ void Query::close()
     if (!open_)
         return;
     open_ = false;
-    rows_.clear();
+    data_ = Table();
     visible_.clear();
     editing_ = Editing::None;
     changed_.clear();
@@ -60,24 +60,16 @@ void Query::applyView(int keepRow)
     if (filtered_ && !filterText_.isEmpty() && open_) {
         if (!filterFn_)
             filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
-        for (int i = 0; i < rows_.size(); ++i)
-            if (filterFn_->accepts(rows_[i]))
+        for (int i = 0; i < data_.rowCount(); ++i)
+            if (filterFn_->accepts(data_, i))
                 visible_.push_back(i);
     } else {
-        visible_.resize(rows_.size());
+        visible_.resize(data_.rowCount());
         std::iota(visible_.begin(), visible_.end(), 0);
     }
     const int col = fieldIndex(sortField_);
-    if (col >= 0) {
-        QCollator coll(QLocale(QLocale::Russian));
-        std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) {
-            const QVariant& x = rows_[a][col];
-            const QVariant& y = rows_[b][col];
-            if (x.typeId() == QMetaType::QString)
-                return coll.compare(x.toString(), y.toString()) < 0;
-            return QVariant::compare(x, y) == QPartialOrdering::Less;
-        });
-    }
+    if (col >= 0)
+        sortVisible(col);
     cur_ = 0;
     if (keepRow >= 0) {
         const int at = visible_.indexOf(keepRow);
@@ -87,6 +79,22 @@ void Query::applyView(int keepRow)
     eof_ = bof_ = false;
     emit reset();
     announceCurrent();
+}
+
+// Each shown row's value is made once, not at every comparison.
+void Query::sortVisible(int col)
+{
+    std::vector<QVariant> keys(size_t(data_.rowCount()));
+    for (int row : visible_)
+        keys[size_t(row)] = data_.value(row, col);
+    QCollator coll(QLocale(QLocale::Russian));
+    std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) {
+        const QVariant& x = keys[size_t(a)];
+        const QVariant& y = keys[size_t(b)];
+        if (x.typeId() == QMetaType::QString)
+            return coll.compare(x.toString(), y.toString()) < 0;
+        return QVariant::compare(x, y) == QPartialOrdering::Less;
+    });
 }
 
 void Query::setFilter(const QString& expression)
@@ -178,9 +186,9 @@ bool Query::locate(const QString& field, const QVariant& value)
     const int col = fieldIndex(field);
     if (col < 0)
         return false;
+    const QString wanted = toText(value).trimmed();
     for (int i = 0; i < visible_.size(); ++i) {
-        const QVariant& v = rows_[visible_[i]][col];
-        if (toText(v).trimmed() == toText(value).trimmed()) {
+        if (toText(data_.value(visible_[i], col)).trimmed() == wanted) {
             moveTo(i);
             return true;
         }
@@ -206,7 +214,7 @@ QVariant Query::value(const QString& field) const
     if (changed_.contains(col))
         return changed_.value(col);
     const int row = currentRow();
-    return row < 0 ? QVariant() : rows_[row][col];
+    return row < 0 ? QVariant() : data_.value(row, col);
 }
 
 QVariant Query::valueAt(int row, int column) const
@@ -215,7 +223,7 @@ QVariant Query::valueAt(int row, int column) const
         return {};
     if (row == cur_ && changed_.contains(column))
         return changed_.value(column);
-    return rows_[visible_[row]][column];
+    return data_.value(visible_[row], column);
 }
 
 QDateTime Query::asDateTime(const QString& field) const

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include "Table.h"
 
 class Connection;
 class Filter;
@@ -116,6 +117,7 @@ private:
     // Rebuilds the shown rows; the cursor goes to keepRow (an index into all rows) when it
     // is still shown, else to the first row.
     void applyView(int keepRow = -1);
+    void sortVisible(int column);
     void announceCurrent();
     int currentRow() const;
 
@@ -123,7 +125,7 @@ private:
     QStringList fields_;
     QVector<bool> numeric_;
     QHash<QString, int> index_;
-    QVector<QVector<QVariant>> rows_;
+    Table data_; // every row read, by column
     QVector<int> visible_;
     int cur_ = 0;
     bool eof_ = false;
