@@ -37,11 +37,12 @@ protected:
         if (page_ < 0 || page_ >= doc_.pageCount())
             return;
         p.scale(scale_, scale_);
-        Rep::paintPage(p, doc_, doc_.page(page_));
+        Rep::paintPage(p, doc_, doc_.page(page_), lines_);
     }
 
 private:
     Rep::Paginator& doc_;
+    Rep::LineCache lines_;
     int page_ = -1;
     double scale_ = 1;
 };
