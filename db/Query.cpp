@@ -2,6 +2,7 @@
 #include "Connection.h"
 #include "DbError.h"
 #include "Filter.h"
+#include "ReadAhead.h"
 #include "SqlText.h"
 #include <QCollator>
 #include <QSqlQuery>
@@ -40,8 +41,70 @@ void Query::open()
     applyView();
 }
 
+void Query::openReading(std::unique_ptr<ReadAhead> reader)
+{
+    close();
+    reader_ = std::move(reader);
+    editing_ = Editing::None;
+    changed_.clear();
+    filterFn_.reset();
+    fetchMore(true);
+}
+
+bool Query::fetchMore(bool wait)
+{
+    if (!reader_)
+        return false;
+    bool any = false;
+    OdbcReader::Result r;
+    try {
+        while (reader_->next(r, wait && !any)) {
+            take(std::move(r));
+            any = true;
+        }
+    } catch (const DbError&) {
+        reader_.reset();
+        if (!open_)
+            throw;
+        applyView(currentRow());
+        throw;
+    }
+    if (reader_->finished()) {
+        reader_.reset();
+        // A sort, if any, waits for the last row.
+        if (fieldIndex(sortField_) >= 0)
+            applyView(currentRow());
+    }
+    return any;
+}
+
+void Query::take(OdbcReader::Result&& r)
+{
+    if (!open_) {
+        fields_ = std::move(r.fields);
+        numeric_ = std::move(r.numeric);
+        index_.clear();
+        for (int i = 0; i < fields_.size(); ++i)
+            if (!index_.contains(fields_[i]))
+                index_.insert(fields_[i], i);
+        data_ = std::move(r.table);
+        open_ = true;
+        applyView();
+        return;
+    }
+    const int from = data_.rowCount();
+    data_.append(r.table);
+    if (filtered_ && !filterText_.isEmpty() && !filterFn_)
+        filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
+    const bool filtering = filtered_ && !filterText_.isEmpty();
+    for (int i = from; i < data_.rowCount(); ++i)
+        if (!filtering || filterFn_->accepts(data_, i))
+            visible_.push_back(i);
+}
+
 void Query::close()
 {
+    reader_.reset();
     if (!open_)
         return;
     open_ = false;
@@ -68,7 +131,7 @@ void Query::applyView(int keepRow)
         std::iota(visible_.begin(), visible_.end(), 0);
     }
     const int col = fieldIndex(sortField_);
-    if (col >= 0)
+    if (col >= 0 && !reader_)
         sortVisible(col);
     cur_ = 0;
     if (keepRow >= 0) {

@@ -6,10 +6,12 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include "OdbcReader.h"
 #include "Table.h"
 
 class Connection;
 class Filter;
+class ReadAhead;
 
 // Statement text with named parameters (":data"), shared by queries and commands.
 // Parameter values become literals in the text, never statement syntax.
@@ -53,6 +55,19 @@ public:
     void close();
     void reopen() { close(); open(); }
     bool isOpen() const { return open_; }
+
+    // Opened on rows still being read (a report's year, a group range at a time): the
+    // reader hands them over a result at a time, each following the last in order. Waits
+    // for the first; until the last the query shows what has come, filtered, unsorted.
+    void openReading(std::unique_ptr<ReadAhead> reader);
+    // Takes over what the reader has ready, waiting for it when wait is set; false when
+    // nothing came.
+    bool fetchMore(bool wait);
+    // Every row has been read.
+    bool complete() const { return !reader_; }
+    // The rows as read, and the place among them of a shown row, for fast readers.
+    const Table& rows() const { return data_; }
+    int rowAt(int shown) const { return visible_[shown]; }
 
     int recordCount() const { return visible_.size(); }
     bool isEmpty() const { return visible_.isEmpty(); }
@@ -121,7 +136,11 @@ private:
     void announceCurrent();
     int currentRow() const;
 
+    // Takes a reader's result: the columns with the first, the rows after those before.
+    void take(OdbcReader::Result&& r);
+
     bool open_ = false;
+    std::unique_ptr<ReadAhead> reader_;
     QStringList fields_;
     QVector<bool> numeric_;
     QHash<QString, int> index_;

@@ -135,6 +135,24 @@ void Table::reserve(int rows, qsizetype textBytes)
     }
 }
 
+void Table::append(const Table& more)
+{
+    for (int i = 0; i < columnCount() && i < more.columnCount(); ++i) {
+        Column& c = columns_[size_t(i)];
+        const Column& m = more.columns_[size_t(i)];
+        c.null.insert(c.null.end(), m.null.begin(), m.null.end());
+        c.numbers.insert(c.numbers.end(), m.numbers.begin(), m.numbers.end());
+        c.reals.insert(c.reals.end(), m.reals.begin(), m.reals.end());
+        const qsizetype shift = qsizetype(c.chars.size());
+        c.chars.insert(c.chars.end(), m.chars.begin(), m.chars.end());
+        for (qsizetype end : m.ends)
+            c.ends.push_back(end + shift);
+    }
+    for (auto it = more.edits_.cbegin(); it != more.edits_.cend(); ++it)
+        edits_.insert(cell(int(it.key() >> 16) + rows_, int(it.key() & 0xffff)), it.value());
+    rows_ += more.rows_;
+}
+
 void Table::appendEmptyRow()
 {
     const unsigned char null = 1;

@@ -43,6 +43,9 @@ public:
     // Room for rows more rows; texts as long as those read so far (or textBytes a row).
     void reserve(int rows, qsizetype textBytes = 0);
 
+    // The rows of another table of the same columns after these.
+    void append(const Table& more);
+
     // Rows added and changed by the query's editing: the value as set, whatever its type.
     void appendEmptyRow();
     void removeLastRow();

@@ -1,7 +1,9 @@
 #include "ReportPreview.h"
 #include "Painter.h"
 #include "Seam.h"
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <climits>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -110,30 +112,55 @@ ReportPreview::ReportPreview(Seam& seam, Rep::Paginator& doc, Rep::Report::Zoom 
 
 ReportPreview::~ReportPreview() = default;
 
-// Lays out pages for a few milliseconds at a time so that the window stays responsive.
+// Lays out rows for a few milliseconds at a time so that the window stays responsive;
+// while rows still being read have not come, it looks again a little later.
 void ReportPreview::layoutMore()
 {
     QElapsedTimer t;
     t.start();
-    while (!doc_.done() && t.elapsed() < 30)
-        doc_.ensure(doc_.pageCount());
+    bool ready = true;
+    while (t.elapsed() < 30 && (ready = doc_.stepIfReady()))
+        ;
     if (doc_.done())
         background_->stop();
+    else
+        background_->setInterval(ready ? 0 : 20);
     updateLabel();
 }
 
-void ReportPreview::updateLabel()
+void ReportPreview::updateLabel(const QString& doing)
 {
-    label_->setText(QStringLiteral("Страница %1 из %2%3")
+    label_->setText(QStringLiteral("Страница %1 из %2%3%4")
                         .arg(page_ + 1)
                         .arg(doc_.pageCount())
-                        .arg(doc_.done() ? QString() : QStringLiteral("…")));
+                        .arg(doc_.done() ? QString() : QStringLiteral("…"))
+                        .arg(doing.isEmpty() ? QString() : QStringLiteral("   ") + doing));
+}
+
+void ReportPreview::progress(const QString& doing, int pages)
+{
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 100)
+        return;
+    last.start();
+    updateLabel(doing.arg(pages));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool ReportPreview::layOutUntil(int index)
+{
+    while (doc_.pageCount() <= index && !doc_.done())
+        if (!doc_.stepIfReady()) {
+            progress(QStringLiteral("(читаются данные, готово страниц: %1)"), doc_.pageCount());
+            doc_.ensure(doc_.pageCount());
+        }
+    return index < doc_.pageCount();
 }
 
 void ReportPreview::showPage(int index)
 {
     index = qMax(0, index);
-    if (!doc_.ensure(index))
+    if (!layOutUntil(index))
         index = doc_.pageCount() - 1;
     page_ = qMax(0, index);
     canvas_->show(page_, scale_);
@@ -143,7 +170,7 @@ void ReportPreview::showPage(int index)
 
 void ReportPreview::lastPage()
 {
-    doc_.finish();
+    layOutUntil(INT_MAX);
     showPage(doc_.pageCount() - 1);
 }
 
@@ -184,7 +211,8 @@ void ReportPreview::printReport()
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     if (seam_.showModal(&dialog) != QDialog::Accepted)
         return;
-    Rep::print(doc_, printer);
+    Rep::print(doc_, printer, [this](int pages) { progress(QStringLiteral("Печать: страница %1"), pages); });
+    updateLabel();
 }
 
 void ReportPreview::savePdfAs()
@@ -201,7 +229,10 @@ void ReportPreview::savePdfAs()
 
 bool ReportPreview::savePdf(const QString& path)
 {
-    if (Rep::writePdf(doc_, path))
+    const bool written =
+        Rep::writePdf(doc_, path, [this](int pages) { progress(QStringLiteral("Запись PDF: страница %1"), pages); });
+    updateLabel();
+    if (written)
         return true;
     seam_.message(QMessageBox::Critical, QStringLiteral("Ошибка"), QStringLiteral("Не удалось записать файл %1").arg(path));
     return false;

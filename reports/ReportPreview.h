@@ -41,7 +41,12 @@ protected:
 private:
     void setScale(double pixelsPerMm);
     void layoutMore();
-    void updateLabel();
+    void updateLabel(const QString& doing = {});
+    // Lays out until the page exists: while rows are awaited the window repaints and
+    // shows how far it is, but takes no input that could change what is laid out.
+    bool layOutUntil(int index);
+    // Shows the pages done of a long task, letting the window repaint but nothing else.
+    void progress(const QString& doing, int pages);
 
     Seam& seam_;
     Rep::Paginator& doc_;

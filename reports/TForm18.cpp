@@ -9,6 +9,7 @@
 #include "Exports.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
+#include "rules/GroupedReading.h"
 #include "rules/ReportSql.h"
 #include "ui_TForm18.h"
 
@@ -66,7 +67,7 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const QString& title
     query.setFiltered(!filter.isEmpty());
     {
         BusyCursor busy;
-        query.open();
+        GroupedReading::open(query);
     }
     layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
     ClosesAtEnd closer(query);

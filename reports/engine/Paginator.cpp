@@ -65,14 +65,11 @@ public:
     }
     Value field(int column) const override
     {
-        if (row < 0 || row >= src.rowCount())
-            return {};
-        const QVariant v = src.value(row, column);
-        if (v.isNull())
+        if (row < 0 || row >= src.rowCount() || src.isNull(row, column))
             return {};
         if (numeric[column])
-            return Value::number(v.toDouble());
-        QString t = v.toString();
+            return Value::number(src.number(row, column));
+        QString t = src.text(row, column);
         while (t.endsWith(QLatin1Char(' ')))
             t.chop(1); // fixed-width columns come padded
         return Value::string(t);
@@ -158,9 +155,26 @@ Paginator::CBand Paginator::compile(const Band& band)
 
 bool Paginator::ensure(int index)
 {
-    while (pages_.size() <= index && !done_)
+    while (pages_.size() <= index && !done_) {
+        // The next row, or the end: a source still being read may have neither yet.
+        while (started_ && row_ + 1 >= source_.rowCount() && !source_.complete())
+            source_.more(true);
         step();
+    }
     return index < pages_.size();
+}
+
+bool Paginator::stepIfReady()
+{
+    if (done_)
+        return false;
+    if (started_ && row_ + 1 >= source_.rowCount() && !source_.complete()) {
+        source_.more(false);
+        if (row_ + 1 >= source_.rowCount() && !source_.complete())
+            return false;
+    }
+    step();
+    return true;
 }
 
 QString Paginator::groupKey(int group, int row) const

@@ -118,7 +118,21 @@ void paintPage(QPainter& p, const Paginator& doc, const Page& page, LineCache& l
     p.restore();
 }
 
-bool writeQtPdf(Paginator& doc, const QString& path)
+// Lays out until page index exists (or the report ends), telling progress while rows are
+// awaited.
+bool layOut(Paginator& doc, int index, const Progress& progress)
+{
+    if (!progress)
+        return doc.ensure(index);
+    while (doc.pageCount() <= index && !doc.done())
+        if (!doc.stepIfReady()) {
+            progress(doc.pageCount());
+            doc.ensure(doc.pageCount());
+        }
+    return index < doc.pageCount();
+}
+
+bool writeQtPdf(Paginator& doc, const QString& path, const Progress& progress)
 {
     QPdfWriter pdf(path);
     pdf.setResolution(300);
@@ -129,18 +143,20 @@ bool writeQtPdf(Paginator& doc, const QString& path)
         return false;
     p.scale(pdf.resolution() / 25.4, pdf.resolution() / 25.4);
     LineCache lines(LineCache::Print);
-    for (int i = 0; doc.ensure(i); ++i) {
+    for (int i = 0; layOut(doc, i, progress); ++i) {
         if (i > 0)
             pdf.newPage();
         paintPage(p, doc, doc.page(i), lines);
+        if (progress)
+            progress(i + 1);
     }
     return p.end();
 }
-bool writePdf(Paginator& doc, const QString& path)
+bool writePdf(Paginator& doc, const QString& path, const Progress& progress)
 {
     const QList<QFont> fonts = fontsOf(doc);
     if (!PdfWriter::canEmbed(fonts))
-        return writeQtPdf(doc, path);
+        return writeQtPdf(doc, path, progress);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -148,18 +164,20 @@ bool writePdf(Paginator& doc, const QString& path)
     PdfWriter writer(file, setup.paperWidth(), setup.paperHeight(), setup.margin);
     PdfSurface surface{writer};
     LineCache lines(LineCache::Print);
-    for (int i = 0; doc.ensure(i); ++i) {
+    for (int i = 0; layOut(doc, i, progress); ++i) {
         writer.beginPage();
         if (!walk(surface, doc, doc.page(i), lines, fonts)) {
             file.cancelWriting();
-            return writeQtPdf(doc, path);
+            return writeQtPdf(doc, path, progress);
         }
         writer.endPage();
+        if (progress)
+            progress(i + 1);
     }
     return writer.finish() && file.commit();
 }
 
-void print(Paginator& doc, QPrinter& printer)
+void print(Paginator& doc, QPrinter& printer, const Progress& progress)
 {
     printer.setFullPage(true);
     printer.setPageLayout(pageLayoutOf(doc.layout().page));
@@ -171,10 +189,12 @@ void print(Paginator& doc, QPrinter& printer)
     const double dpmm = printer.resolution() / 25.4;
     p.scale(dpmm, dpmm);
     LineCache lines(LineCache::Print);
-    for (int i = from; i <= to && doc.ensure(i); ++i) {
+    for (int i = from; i <= to && layOut(doc, i, progress); ++i) {
         if (i > from)
             printer.newPage();
         paintPage(p, doc, doc.page(i), lines);
+        if (progress)
+            progress(i + 1);
     }
     p.end();
 }

@@ -1,0 +1,256 @@
+// Period reports read a range of their first-level groups at a time, on a connection of
+// their own, while the pages are laid out: the pages, sums, group order and totals must
+// be those of the report read whole, on the demo workshop and on names that repeat.
+#include "Connection.h"
+#include "Paginator.h"
+#include "Query.h"
+#include "ReadAhead.h"
+#include "SqlText.h"
+#include "TDataModule6.h"
+#include "TestDb.h"
+#include "reports/ReportLayout.h"
+#include "reports/TForm16.h"
+#include "reports/TForm17.h"
+#include "reports/TForm20.h"
+#include "reports/TForm21.h"
+#include "reports/rules/GroupedReading.h"
+#include "reports/rules/ReportSql.h"
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+#include <algorithm>
+
+namespace {
+using Pages = QVector<QStringList>;
+
+Pages pagesOf(ReportLayout& layout, Query& q)
+{
+    QuerySource source(q);
+    Rep::Paginator doc(layout.QuickRep1.layout, source);
+    doc.finish();
+    Pages out;
+    for (const Rep::Page& p : doc.pages())
+        out << p.lines();
+    return out;
+}
+
+struct Report {
+    const char* name;
+    std::function<ReportLayout*(App&)> layout;
+    std::function<QStringList()> sql;
+    const char* key; // the column of the first-level group
+};
+
+const Report kReports[] = {
+    {"by worker", [](App& a) -> ReportLayout* { return a.form<TForm16>(); }, ReportSql::tReportByWorker, "fio"},
+    {"by product", [](App& a) -> ReportLayout* { return a.form<TForm17>(); }, ReportSql::tReportByProduct, "nom"},
+    {"detailed by worker", [](App& a) -> ReportLayout* { return a.form<TForm20>(); }, ReportSql::wReport, "fio"},
+    {"detailed by product", [](App& a) -> ReportLayout* { return a.form<TForm21>(); }, ReportSql::iReport, "nom"},
+};
+
+// The report's pages read whole (its statement in the order made total) and read a
+// range at a time in ranges as small as they go; parts counts the ranges read.
+struct BothWays {
+    Pages whole, streamed;
+    int parts = 0;
+};
+BothWays bothWays(App& app, const Report& r, const QDate& from, const QDate& to, int kind)
+{
+    Connection& c = app.DataModule6()->ADO_DB;
+    ReportLayout* layout = r.layout(app);
+    layout->QuickRep1.setText("QRLabel1", ReportSql::title("   Отчет за период с ", from, to));
+    auto set = [&](Query& q) {
+        q.setParam("data1", from);
+        q.setParam("data2", to);
+        q.setFilter(ReportSql::kindFilter(kind));
+        q.setFiltered(kind != 0);
+    };
+    BothWays out;
+    Query whole(c, "whole");
+    whole.setSql(r.sql());
+    set(whole);
+    whole.setSql(GroupedReading::totalOrder(whole.boundSql()));
+    whole.open();
+    out.whole = pagesOf(*layout, whole);
+
+    Query streamed(c, "streamed");
+    streamed.setSql(r.sql());
+    set(streamed);
+    const QString statement = streamed.boundSql();
+    int* parts = &out.parts;
+    streamed.openReading(std::make_unique<ReadAhead>(c.connectionString(), [statement, parts](Connection& rc, const ReadAhead::Deliver& d) {
+        GroupedReading::read(rc, statement, [&](OdbcReader::Result&& part) { ++*parts; return d(std::move(part)); },
+                             GroupedReading::Sizes{1, 0});
+    }));
+    out.streamed = pagesOf(*layout, streamed);
+    return out;
+}
+
+// The lines of each band kind, in order.
+QStringList bandLines(const Pages& pages, const QString& band)
+{
+    QStringList out;
+    for (const QStringList& p : pages)
+        for (const QString& l : p)
+            if (l.startsWith(band))
+                out << l;
+    return out;
+}
+
+// The program on a database of the test cluster other than the template's copies.
+struct ProgramOn {
+    explicit ProgramOn(const QString& database)
+    {
+        app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
+        if (!app->start())
+            qFatal("the program did not start on %s", qPrintable(database));
+    }
+    ScriptedSeam seam;
+    std::unique_ptr<App> app;
+};
+} // namespace
+
+class TestReportStreaming : public QObject {
+    Q_OBJECT
+    QString demo;
+
+private slots:
+    void initTestCase()
+    {
+        // The demo workshop: 25 workers, five weeks of journal records up to today.
+        demo = "demo_" + QString::number(QCoreApplication::applicationPid());
+        TestDb::connect("postgres", "make_demo")
+            ->execute("create database " + demo + " template template0 locale_provider icu icu_locale 'ru-RU' locale 'C.UTF-8'");
+        QStringList files = QDir(PW_SOURCE_DIR "/db/schema").entryList({"*.sql"}, QDir::Files, QDir::Name);
+        for (QString& f : files)
+            f = PW_SOURCE_DIR "/db/schema/" + f;
+        files << PW_SOURCE_DIR "/db/demo/rebuild_tabel.sql" << PW_SOURCE_DIR "/db/demo/generate.sql" << PW_SOURCE_DIR "/db/demo/demo.sql";
+        for (const QString& f : files) {
+            QProcess psql;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PGPASSWORD", "vamplex");
+            psql.setProcessEnvironment(env);
+            psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", TestDb::socketDir(), "-U", "sys", "-d", demo, "-f", f});
+            QVERIFY(psql.waitForFinished(120000));
+            QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
+        }
+    }
+
+    void rangesFollowTheGroups_data()
+    {
+        QTest::addColumn<QVector<qint64>>("rows");
+        QTest::addColumn<QStringList>("ends"); // last group of each range; "" an open end
+        QTest::newRow("small: whole") << QVector<qint64>{100, 100, 100} << QStringList{""};
+        QTest::newRow("first page, then growing") << QVector<qint64>{200, 200, 100, 100, 100, 100, 100, 100, 100, 100}
+                                                  << QStringList{"g01", "g03", "g05", ""};
+        QTest::newRow("one large first group") << QVector<qint64>{5000, 10, 10, 10, 10, 10, 10, 10}
+                                               << QStringList{"g00", "g01", "g03", ""};
+    }
+    void rangesFollowTheGroups()
+    {
+        QFETCH(QVector<qint64>, rows);
+        QFETCH(QStringList, ends);
+        std::vector<std::pair<QString, qint64>> groups;
+        for (int i = 0; i < rows.size(); ++i)
+            groups.emplace_back(QString("g%1").arg(i, 2, 10, QChar('0')), rows[i]);
+        const auto ranges = GroupedReading::plan(groups, {300, 1000});
+        QStringList got;
+        std::optional<QString> after;
+        for (const auto& r : ranges) {
+            QCOMPARE(r.after, after); // each range starts where the last ended
+            got << r.upTo.value_or("");
+            after = r.upTo;
+        }
+        QCOMPARE(got, ends);
+    }
+
+    // The statement in the order made total gives the statement's rows: the same keys in
+    // the same order, the same rows in each.
+    void totalOrderKeepsTheRows()
+    {
+        ProgramOn p(demo);
+        Connection& c = p.app->DataModule6()->ADO_DB;
+        for (const Report& r : kReports) {
+            const QString statement = SqlText::bind(r.sql().join('\n'), {{"data1", QDate::currentDate().addDays(-60)},
+                                                                         {"data2", QDate::currentDate().addDays(1)}});
+            const QString total = GroupedReading::totalOrder(statement);
+            QVERIFY2(total != statement, r.name);
+            const OdbcReader::Result a = c.select(statement), b = c.select(total);
+            QVERIFY(a.rows.size() > 50);
+            QCOMPARE(b.rows.size(), a.rows.size());
+            auto text = [](const QVector<QVariant>& row) {
+                QStringList s;
+                for (const QVariant& v : row)
+                    s << v.toString();
+                return s.join('|');
+            };
+            const int key = int(a.fields.indexOf(r.key));
+            QVERIFY(key >= 0);
+            QStringList x, y;
+            for (int i = 0; i < a.rows.size(); ++i) {
+                QCOMPARE(a.rows[i][key], b.rows[i][key]); // the groups in the same order
+                x << text(a.rows[i]);
+                y << text(b.rows[i]);
+            }
+            std::sort(x.begin(), x.end());
+            std::sort(y.begin(), y.end());
+            QCOMPARE(x, y);
+        }
+    }
+
+    void streamedPagesAreTheWholeReadsPages_data()
+    {
+        QTest::addColumn<int>("report");
+        QTest::addColumn<int>("kind");
+        for (int r = 0; r < 4; ++r)
+            for (int kind : {0, 2})
+                QTest::newRow(qPrintable(QString("%1, kind %2").arg(kReports[r].name).arg(kind))) << r << kind;
+    }
+    void streamedPagesAreTheWholeReadsPages()
+    {
+        QFETCH(int, report);
+        QFETCH(int, kind);
+        ProgramOn p(demo);
+        const BothWays b = bothWays(*p.app, kReports[report], QDate::currentDate().addDays(-60),
+                                    QDate::currentDate().addDays(1), kind);
+        QVERIFY(b.parts >= 4); // ranges read one after the other
+        QVERIFY(b.whole.size() >= (kind ? 1 : 2));
+        QCOMPARE(b.streamed, b.whole);
+    }
+
+    // Two workers with one name are one group, two products with one mark are lines of
+    // one group; a range ends at such a name with both in it, and a worker without a name
+    // comes last.
+    void repeatedNamesStayTogether()
+    {
+        TestApp t;
+        t.exec("insert into accounts_dep.person(id, fio, s_staffpos_hl) values (4, 'Антонов А.А.', 'Цех №2'), (5, 'Яковлев Я.Я.', 'Цех №2'),"
+               " (6, 'Без имени', 'Цех №2')");
+        t.exec("update cmn_contractor.person set s_caption = null where id = 6");
+        t.exec("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, s_description, id_msm_bs, massa, id_class_item) values "
+               "(103, 'П-1', '', 6, 0.03, 10)");
+        t.exec("insert into accounts_dep.oper(id, vid, naimen, i_id, cena_new) values (204, 1, 0, 103, 11)");
+        QStringList values;
+        int id = 900;
+        for (int w : {1, 4, 2, 5, 6, 1, 4})
+            for (int o : {200, 204, 201, 202})
+                values << QString("(%1, %2, %3, %4, %5, 1, '2025-02-%6', 1, 1.5, %7, 8, 'ok', 0)")
+                              .arg(id++).arg(w).arg(o == 202 ? 102 : o == 204 ? 103 : 100).arg(o).arg(3 + w)
+                              .arg(3 + w % 20, 2, 10, QChar('0')).arg(o == 201 ? 9016 : 0);
+        t.exec("insert into accounts_dep.smena(id, w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, ok, prize) values "
+               + values.join(','));
+        for (int r = 0; r < 4; ++r) {
+            const BothWays b = bothWays(*t.app, kReports[r], QDate(2025, 2, 1), QDate(2025, 3, 1), 0);
+            QVERIFY(b.parts >= 2); // the first group's range ends at the repeated name
+            QCOMPARE(b.streamed, b.whole);
+        }
+        const BothWays w = bothWays(*t.app, kReports[2], QDate(2025, 2, 1), QDate(2025, 3, 1), 0);
+        QCOMPARE(bandLines(w.streamed, "header fio"),
+                 (QStringList{"header fio: Антонов А.А.", "header fio: Борисов Б.Б.", "header fio: Яковлев Я.Я.", "header fio: "}));
+        // Both Антоновы in one group and one sum: 16 rows of 4 and 7 pieces, one defect each.
+        QCOMPARE(bandLines(w.streamed, "footer fio").first(), QString("footer fio: 16 | 88 | 108,00"));
+    }
+};
+
+PW_TEST_MAIN(TestReportStreaming)
+#include "test_report_streaming.moc"
