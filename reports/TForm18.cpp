@@ -67,7 +67,11 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const QString& title
     query.setFiltered(!filter.isEmpty());
     {
         BusyCursor busy;
-        GroupedReading::open(query);
+        // A long period shows its first pages while the rest is read.
+        if (GroupedReading::inRanges(from, to))
+            GroupedReading::open(query);
+        else
+            query.open();
     }
     layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
     ClosesAtEnd closer(query);

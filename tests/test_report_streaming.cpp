@@ -7,7 +7,10 @@
 #include "ReadAhead.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
+#include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
+#include "reports/ReportPreview.h"
 #include "reports/ReportLayout.h"
 #include "reports/TForm16.h"
 #include "reports/TForm17.h"
@@ -15,7 +18,10 @@
 #include "reports/TForm21.h"
 #include "reports/rules/GroupedReading.h"
 #include "reports/rules/ReportSql.h"
+#include <QDateEdit>
 #include <QDir>
+#include <QLabel>
+#include <QPushButton>
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
@@ -113,6 +119,7 @@ struct ProgramOn {
 class TestReportStreaming : public QObject {
     Q_OBJECT
     QString demo;
+    QString demoCopy; // a template for the window test, made while nobody is on the demo
 
 private slots:
     void initTestCase()
@@ -134,6 +141,7 @@ private slots:
             QVERIFY(psql.waitForFinished(120000));
             QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
         }
+        demoCopy = TestDb::create(demo);
     }
 
     void rangesFollowTheGroups_data()
@@ -216,6 +224,41 @@ private slots:
         QVERIFY(b.parts >= 4); // ranges read one after the other
         QVERIFY(b.whole.size() >= (kind ? 1 : 2));
         QCOMPARE(b.streamed, b.whole);
+    }
+
+    // Through the window: a period longer than a month is read on a connection of its own
+    // while the preview shows its first page; the pages are those of the whole read, and
+    // the query closes with the preview.
+    void windowShowsTheFirstPageBeforeTheLastIsLaidOut()
+    {
+        TestApp t(demoCopy);
+        t.login();
+        const QDate from = QDate::currentDate().addDays(-60), to = QDate::currentDate().addDays(1);
+        QVERIFY(GroupedReading::inRanges(from, to));
+        Pages shown;
+        openFromMenu(t, "TForm18", &TForm1::N10Click, [&](QDialog*) {
+            t.find<QDateEdit>("TForm18", "DTPicker1")->setDate(from);
+            t.find<QDateEdit>("TForm18", "DTPicker2")->setDate(to);
+            t.seam.onModal("ReportPreview", [&](QDialog* d) {
+                auto* p = qobject_cast<ReportPreview*>(d);
+                QVERIFY(p->document().pageCount() >= 1);
+                QVERIFY(!p->document().done());
+                QVERIFY(p->findChild<QLabel*>("PageLabel")->text().contains("…"));
+                QTRY_VERIFY_WITH_TIMEOUT(p->document().done(), 20000); // laid out in the background
+                QVERIFY(!p->findChild<QLabel*>("PageLabel")->text().contains("…"));
+                for (const Rep::Page& page : p->document().pages())
+                    shown << page.lines();
+            });
+            QTest::mouseClick(t.find<QPushButton>("TForm18", "Button1"), Qt::LeftButton);
+        });
+        QVERIFY(!t.app->form<TForm20>()->w_Report->isOpen());
+        Pages whole = bothWays(*t.app, kReports[2], from, to, 0).whole;
+        // The title the window sets.
+        for (QStringList& p : whole)
+            for (QString& l : p)
+                if (l.startsWith("title:"))
+                    l = shown.first().first();
+        QCOMPARE(shown, whole);
     }
 
     // Two workers with one name are one group, two products with one mark are lines of

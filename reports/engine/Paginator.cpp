@@ -87,6 +87,9 @@ struct Paginator::CElement {
     int style;
     double w, h;
     std::unique_ptr<Expression> expr; // fields are expressions of one name
+    // The value printed last and its text: the next row often prints the same.
+    Value last;
+    QString lastText;
 };
 
 struct Paginator::CBand {
@@ -275,16 +278,24 @@ void Paginator::place(CBand& band, int row)
         } else if (e.kind == Element::PageNumber) {
             text = QString::number(current_.number);
         } else {
-            const Value v = ce.expr->eval(*ctx_);
-            text = v.type == Value::Number ? formatNumber(v.num, e.mask) : v.text;
+            Value v = ce.expr->eval(*ctx_);
             if (e.reset)
                 ce.expr->resetSums();
+            if (v.type == ce.last.type && (v.type == Value::Number ? v.num == ce.last.num : v.text == ce.last.text)) {
+                text = ce.lastText;
+            } else if (v.type == Value::Number) {
+                text = formatNumber(v.num, e.mask);
+            } else {
+                // One copy of each text: a year's pages repeat names, marks and kinds.
+                auto known = texts_.constFind(v.text);
+                if (known != texts_.constEnd())
+                    text = *known;
+                else if ((text = v.text).size() < 40)
+                    texts_.insert(text);
+            }
+            ce.last = std::move(v);
+            ce.lastText = text;
         }
-        auto known = texts_.constFind(text);
-        if (known != texts_.constEnd())
-            text = *known;
-        else if (text.size() < 40)
-            texts_.insert(text);
         current_.items.push_back(
             {float(e.x), float(y_ + e.y), float(ce.w), float(ce.h), quint16(ce.style), index, text});
     }

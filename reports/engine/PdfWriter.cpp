@@ -46,7 +46,9 @@ void hex4(QByteArray& b, quint16 v)
 QByteArray deflated(const QByteArray& data)
 {
     // qCompress puts the length in front of a zlib stream, which is what FlateDecode reads.
-    return qCompress(data, 6).mid(4);
+    // The fastest level: a year of pages deflated at the default level costs a second of
+    // processor time for a third less file.
+    return qCompress(data, 1).mid(4);
 }
 
 QByteArray utf16Hex(const QString& s)

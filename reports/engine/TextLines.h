@@ -45,7 +45,7 @@ public:
     // pixels, as QPainter does on each. At most capacity texts are kept; past it the
     // cache starts again.
     enum Metrics { Screen, Print };
-    explicit LineCache(Metrics metrics = Screen, int capacity = 40000) : metrics_(metrics), capacity_(capacity) {}
+    explicit LineCache(Metrics metrics = Screen, int capacity = 10000) : metrics_(metrics), capacity_(capacity) {}
     // fontKey tells the fonts apart (the style's index).
     const LaidText& text(int fontKey, const QFont& font, const QString& text);
 

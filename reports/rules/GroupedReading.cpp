@@ -237,6 +237,8 @@ void read(Connection& c, const QString& statement, const ReadAhead::Deliver& del
             return;
 }
 
+bool inRanges(const QDate& from, const QDate& to) { return from.daysTo(to) > 31; }
+
 void open(Query& q)
 {
     const QString statement = q.boundSql();

@@ -1,5 +1,6 @@
 #pragma once
 #include "ReadAhead.h"
+#include <QDate>
 #include <QString>
 #include <optional>
 #include <utility>
@@ -45,5 +46,8 @@ void read(Connection& c, const QString& statement, const ReadAhead::Deliver& del
 // Opens a report query so: its statement with the parameters set, read on a connection
 // of its own; returns with the first range's rows.
 void open(Query& q);
+// Whether a report of this period is read so: a month comes whole at once, and the extra
+// statements would only cost it time.
+bool inRanges(const QDate& from, const QDate& to);
 
 } // namespace GroupedReading

@@ -45,10 +45,10 @@ QString create(const QString& from)
 
 } // namespace TestDb
 
-TestApp::TestApp()
+TestApp::TestApp(const QString& from)
 {
     PwApplication::useRussianLocale();
-    database = TestDb::create();
+    database = TestDb::create(from);
     app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));

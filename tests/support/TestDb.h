@@ -34,7 +34,8 @@ std::unique_ptr<Connection> connect(const QString& database, const QString& name
 
 // The program on a fresh copy of the fixture, with a scripted seam.
 struct TestApp {
-    TestApp();
+    // from: the database the test's copy is made of.
+    explicit TestApp(const QString& from = QStringLiteral("pw_template"));
     ~TestApp();
 
     ScriptedSeam seam;
