@@ -41,6 +41,14 @@ double processCpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+double sum(const QVector<double>& v)
+{
+    double s = 0;
+    for (double x : v)
+        s += x;
+    return s;
+}
+
 double median(QVector<double> v)
 {
     if (v.isEmpty())

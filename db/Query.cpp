@@ -27,18 +27,10 @@ void Query::open()
     if (open_)
         return;
     OdbcReader::Result r = connection().selectTable(sql(), params());
-    fields_ = std::move(r.fields);
-    numeric_ = std::move(r.numeric);
-    index_.clear();
-    for (int i = 0; i < fields_.size(); ++i)
-        if (!index_.contains(fields_[i]))
-            index_.insert(fields_[i], i);
-    data_ = std::move(r.table);
-    open_ = true;
     editing_ = Editing::None;
     changed_.clear();
     filterFn_.reset();
-    applyView();
+    take(std::move(r));
 }
 
 void Query::openReading(std::unique_ptr<ReadAhead> reader)

@@ -139,10 +139,9 @@ void ReportPreview::updateLabel(const QString& doing)
 
 void ReportPreview::progress(const QString& doing, int pages)
 {
-    static QElapsedTimer last;
-    if (last.isValid() && last.elapsed() < 100)
+    if (shownProgress_.isValid() && shownProgress_.elapsed() < 100)
         return;
-    last.start();
+    shownProgress_.start();
     updateLabel(doing.arg(pages));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

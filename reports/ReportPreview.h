@@ -1,6 +1,7 @@
 #pragma once
 #include "Report.h"
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QScrollArea;
@@ -58,4 +59,5 @@ private:
     PageCanvas* canvas_;
     QLabel* label_;
     QTimer* background_;
+    QElapsedTimer shownProgress_;
 };
