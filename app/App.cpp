@@ -1,14 +1,11 @@
 #include "App.h"
-#include "DbError.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
-#include "TForm23.h"
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QTimer>
 
-App::App(Seam& seam, const QStringList& args) : seam_(seam), args_(args) {}
+App::App(Seam& seam, const QStringList& args, Builder build) : seam_(seam), args_(args), build_(std::move(build)) {}
 
 App::~App()
 {
@@ -26,36 +23,26 @@ void App::addWindow(QWidget* w)
     order_ << name;
 }
 
+void App::setDesk(QWidget* window, JournalDesk* desk)
+{
+    main_ = window;
+    desk_ = desk;
+}
+
 bool App::start()
 {
     dm_ = new TDataModule6(*this);
-    form1_ = new TForm1(*this);
-    addWindow(form1_);
-    if (!form1_->FormCreate())
-        return false;
-    try {
-        createOtherWindows();
-    } catch (const DbError& e) {
-        seam_.dbError(e.message());
-        seam_.requestQuit();
-        return false;
-    }
-    return true;
+    first_ = build_(*this);
+    return first_ != nullptr;
 }
 
 int App::exec()
 {
     QTimer::singleShot(0, this, [this] {
         if (start())
-            seam_.showMain(form23_);
+            seam_.showMain(first_);
     });
     return QCoreApplication::exec();
-}
-
-void App::createLogin()
-{
-    form23_ = new TForm23(*this);
-    addWindow(form23_);
 }
 
 bool invokeHandler(App& app, QObject* target, const char* handler)

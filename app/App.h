@@ -3,31 +3,39 @@
 #include <QObject>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
+class JournalDesk;
 class QWidget;
 class Seam;
 class TDataModule6;
-class TForm1;
-class TForm23;
 
-// The application object: creates the data module and every window once, in the
-// program's order, owns them, and lets windows (and tests) reach each other by name.
+// The application object: creates the data module, has the program's windows built once,
+// owns them, and lets windows (and tests) reach each other by type.
 class App : public QObject {
     Q_OBJECT
 public:
+    // Builds the program's windows (the main window with the connection, the login and the
+    // others) and returns the first one to show, or nullptr when the start failed and the
+    // program's end has been requested. The shell above every window provides it.
+    using Builder = std::function<QWidget*(App&)>;
+
     // args: the command line without the program name (database name, server address).
-    App(Seam& seam, const QStringList& args);
+    App(Seam& seam, const QStringList& args, Builder build);
     ~App() override;
 
-    // Creation of the main window with its connection and login, then the other windows.
-    // False when the connection failed: the program's end has then been requested.
+    // The data module, then the windows. False when the start failed.
     bool start();
 
     Seam& seam() const { return seam_; }
     const QStringList& args() const { return args_; }
     TDataModule6* DataModule6() const { return dm_; }
-    TForm1* Form1() const { return form1_; }
-    TForm23* Form23() const { return form23_; }
+    // The main window, once the shell has made it.
+    JournalDesk* desk() const { return desk_; }
+    QWidget* mainWindow() const { return main_; }
+    void setDesk(QWidget* window, JournalDesk* desk);
+    // The window shown first (the login).
+    QWidget* firstWindow() const { return first_; }
 
     // Starts the program inside the application's event loop and runs the loop, so that
     // an end requested at any moment, even before the login shows, ends the program.
@@ -46,17 +54,15 @@ public:
     QStringList windowNames() const { return order_; }
 
     void addWindow(QWidget* w);
-    // Creates the login window; the main window's creation calls it once connected.
-    void createLogin();
 
 private:
-    void createOtherWindows();
-
     Seam& seam_;
     QStringList args_;
+    Builder build_;
     TDataModule6* dm_ = nullptr;
-    TForm1* form1_ = nullptr;
-    TForm23* form23_ = nullptr;
+    JournalDesk* desk_ = nullptr;
+    QWidget* main_ = nullptr;
+    QWidget* first_ = nullptr;
     QHash<QString, QWidget*> windows_;
     QStringList order_;
 };

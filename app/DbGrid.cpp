@@ -1,8 +1,10 @@
 #include "DbGrid.h"
+#include "DisplayText.h"
 #include "Query.h"
 #include <QFont>
 #include <QHeaderView>
 #include <QLocale>
+#include <QProxyStyle>
 #include <QTableView>
 
 void QueryModel::setQuery(Query* query)
@@ -52,27 +54,12 @@ QVariant QueryModel::raw(int row, int column) const
     return query_ ? query_->valueAt(row, fieldOf(column)) : QVariant();
 }
 
-// "#0.00#": at least two and at most three decimals; "#0.00": exactly two.
-static QString applyMask(double v, const QString& mask)
-{
-    const int dot = mask.indexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return QLocale().toString(v, 'f', 0);
-    const QString frac = mask.mid(dot + 1);
-    const int fixed = frac.count(QLatin1Char('0'));
-    const int optional = frac.count(QLatin1Char('#'));
-    QString s = QLocale().toString(v, 'f', fixed + optional);
-    for (int i = 0; i < optional && s.endsWith(QLatin1Char('0')); ++i)
-        s.chop(1);
-    return s;
-}
-
 QString QueryModel::display(const QVariant& v, bool numeric)
 {
     if (v.isNull())
         return {};
-    if (v.typeId() == QMetaType::Double)
-        return QLocale().toString(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return DisplayText::number(v.toDouble());
     QString s = Query::toText(v);
     // Exact decimals keep their digits; only the separator becomes the user's.
     if (numeric && v.typeId() == QMetaType::QString)
@@ -87,7 +74,7 @@ QString QueryModel::text(int row, int column) const
         return {};
     const QString& mask = columns_[column].format;
     if (!mask.isEmpty())
-        return applyMask(Query::toFloat(v), mask);
+        return DisplayText::number(Query::toFloat(v), mask);
     return display(v, query_ && query_->isNumeric(fieldOf(column)));
 }
 
@@ -162,6 +149,32 @@ static int fitting(const QWidget* w, const QString& text)
     return text.isEmpty() ? 0 : w->fontMetrics().horizontalAdvance(text) + 14;
 }
 
+namespace {
+// Titles and cells drawn with no side margins, so that "31" in bold fits a 20-pixel day.
+class NarrowMargins : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_HeaderMargin || metric == PM_FocusFrameHMargin)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+void narrowMargins(QTableView* view)
+{
+    if (view->property("pwNarrow").toBool())
+        return;
+    view->setProperty("pwNarrow", true);
+    for (QWidget* w : {static_cast<QWidget*>(view), static_cast<QWidget*>(view->horizontalHeader())}) {
+        auto* style = new NarrowMargins;
+        style->setParent(w);
+        w->setStyle(style);
+    }
+}
+} // namespace
+
 void applyColumns(QTableView* view)
 {
     auto* model = qobject_cast<QueryModel*>(view->model());
@@ -170,7 +183,10 @@ void applyColumns(QTableView* view)
     for (int i = 0; i < model->columns().size(); ++i) {
         const GridColumn& c = model->columns()[i];
         view->setColumnHidden(i, !c.visible);
-        if (c.width == Stretch)
+        if (c.narrow) {
+            narrowMargins(view);
+            view->setColumnWidth(i, c.width);
+        } else if (c.width == Stretch)
             view->horizontalHeader()->setSectionResizeMode(i, QHeaderView::Stretch);
         else if (c.width > 0 || !c.sample.isEmpty())
             view->setColumnWidth(i, std::max({c.width, fitting(view, c.sample), fitting(view->horizontalHeader(), c.title)}));

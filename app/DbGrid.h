@@ -16,6 +16,9 @@ struct GridColumn {
     bool visible = true;
     QString format = {};                         // "#0.00#" style number mask; empty: as read
     QString sample = {};                         // the column is at least as wide as this text
+    // Exactly as wide as given (a day of a month grid): its title and values are drawn
+    // without the style's side margins, which a two-digit day would not fit between.
+    bool narrow = false;
 };
 
 // The width of the one column of a grid that takes the room the others leave, so that

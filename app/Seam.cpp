@@ -4,10 +4,13 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QMetaObject>
 #include <QTimer>
+#include <unistd.h>
 
 int Seam::showModal(QDialog* window)
 {
@@ -82,14 +85,28 @@ void DesktopSeam::dbError(const QString& message)
 // the program runs inside the application's loop from its first step (App::exec).
 void DesktopSeam::requestQuit() { QCoreApplication::exit(0); }
 
-// The user's documents folder, where a person looks for a file; the temporary folder when
-// there is none.
+// The user's documents folder, where a person looks for a file; a private folder in the
+// temporary folder when there is none, since every user may look into the temporary one.
 QString DesktopSeam::exportFolder()
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (dir.isEmpty() || !QDir().mkpath(dir))
-        dir = QDir::tempPath();
-    return dir;
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!dir.isEmpty() && QDir().mkpath(dir))
+        return dir;
+    return privateFolder(QDir::tempPath());
+}
+
+QString privateFolder(const QString& base)
+{
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const QString path = QDir(base).filePath(QStringLiteral("piecework-%1").arg(::geteuid()));
+    QDir().mkdir(path, ownerOnly);
+    const QFileInfo info(path);
+    // One made beforehand by someone else, or a link to elsewhere, is not ours to use.
+    if (!info.isSymLink() && info.isDir() && info.ownerId() == ::geteuid() && QFile::setPermissions(path, ownerOnly))
+        return path;
+    QTemporaryDir fresh(QDir(base).filePath(QStringLiteral("piecework-XXXXXX")));
+    fresh.setAutoRemove(false);
+    return fresh.isValid() ? fresh.path() : QString();
 }
 
 bool DesktopSeam::openDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }

@@ -50,6 +50,10 @@ private:
     QVector<QWidget*> stack_;
 };
 
+// A folder under base that only the user may open (0700, the user's own), made when it
+// is missing; empty when none can be made.
+QString privateFolder(const QString& base);
+
 // The real thing: modal loops, message boxes, the system clock, the compile stamp.
 class DesktopSeam : public Seam {
 public:

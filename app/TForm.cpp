@@ -2,7 +2,6 @@
 #include "App.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,7 +31,7 @@ void TForm::fixSize()
 void TForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QWidget* main = app.Form1();
+    QWidget* main = app.mainWindow();
     if (main && main != this && main->isVisible())
         move(main->frameGeometry().center() - rect().center());
 }

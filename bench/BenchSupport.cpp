@@ -1,4 +1,5 @@
 #include "BenchSupport.h"
+#include "Program.h"
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,7 +13,7 @@ namespace Bench {
 Program::Program(const Target& t)
 {
     seam.todayValue = QDate::currentDate();
-    app = std::make_unique<App>(seam, QStringList{t.database, t.socketDir});
+    app = std::make_unique<App>(seam, QStringList{t.database, t.socketDir}, buildProgram);
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(t.database));
 }

@@ -6,8 +6,8 @@
 #include "PwApplication.h"
 #include "Query.h"
 #include "refbooks/TForm4.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "reports/TForm18.h"
 #include <QDate>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 // The day's four journal queries through the data layer against the same statements in
 // psql, on a year of a large workshop; start-up to the login window; peak memory.
 #include "App.h"
+#include "Program.h"
 #include "BenchSupport.h"
 #include "PwApplication.h"
 #include "Query.h"
@@ -21,9 +22,9 @@ int main(int argc, char** argv)
 
     App* app = nullptr;
     const double startMs = Bench::timeMs([&] {
-        app = new App(seam, {target.database, target.socketDir});
+        app = new App(seam, {target.database, target.socketDir}, buildProgram);
         app->start();
-        seam.showMain(app->Form23());
+        seam.showMain(app->form<TForm23>());
         QCoreApplication::processEvents();
     });
     std::printf("start-up to the login window: %.1f ms (target under 500 ms)\n", startMs);

@@ -7,8 +7,8 @@
 #include "PwApplication.h"
 #include "Query.h"
 #include "TDataModule6.h"
-#include "reports/TForm16.h"
-#include "reports/TForm20.h"
+#include "printing/TForm16.h"
+#include "printing/TForm20.h"
 #include <QCoreApplication>
 #include <QDate>
 #include <QProcess>

@@ -2,6 +2,7 @@
 // as a whole, the statements of one save through the data layer, and the same
 // statements sent by psql. Works on a copy of the large database, dropped afterwards.
 #include "App.h"
+#include "Program.h"
 #include "BenchSupport.h"
 #include "Connection.h"
 #include "DbError.h"
@@ -64,15 +65,15 @@ int main(int argc, char** argv)
     ScriptedSeam seam;
     seam.todayValue = QDate::currentDate();
     const QDate today = seam.todayValue;
-    auto* app = new App(seam, {target.database, target.socketDir});
+    auto* app = new App(seam, {target.database, target.socketDir}, buildProgram);
     app->start();
-    seam.showMain(app->Form23());
-    app->Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("0842"));
+    seam.showMain(app->form<TForm23>());
+    app->form<TForm23>()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("0842"));
     seam.keepOpen(QStringLiteral("TForm1"));
-    app->Form23()->Button1Click();
+    app->form<TForm23>()->Button1Click();
 
     TDataModule6& dm = *app->DataModule6();
-    TForm1* f1 = app->Form1();
+    TForm1* f1 = app->form<TForm1>();
     auto* f11 = app->form<TForm11>();
     const QVector<int> workers = ids(dm.ADO_DB, "select id from accounts_dep.person order by id limit 100");
     // Painting operations: the colour code keeps every saved record distinct.

@@ -5,13 +5,13 @@
 #include "PwApplication.h"
 #include "Query.h"
 #include "ScriptedSeam.h"
-#include "reports/ReportPreview.h"
-#include "reports/TForm15.h"
-#include "reports/TForm16.h"
-#include "reports/TForm17.h"
-#include "reports/TForm20.h"
-#include "reports/TForm21.h"
-#include "reports/rules/ReportSql.h"
+#include "printing/ReportPreview.h"
+#include "printing/TForm15.h"
+#include "printing/TForm16.h"
+#include "printing/TForm17.h"
+#include "printing/TForm20.h"
+#include "printing/TForm21.h"
+#include "printing/rules/ReportSql.h"
 #include <QDate>
 #include <cstdio>
 

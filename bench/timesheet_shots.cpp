@@ -2,9 +2,10 @@
 // for a person to look at: timesheet_shots DATABASE SOCKET_DIR OUT_DIR [YYYY-MM-DD]
 #include "App.h"
 #include "BenchSupport.h"
+#include "Program.h"
 #include "PwApplication.h"
 #include "ScriptedSeam.h"
-#include "reports/ReportPreview.h"
+#include "printing/ReportPreview.h"
 #include "timesheets/TForm19.h"
 #include <QDate>
 #include <QPushButton>
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     ScriptedSeam seam;
     seam.todayValue = QDate::currentDate();
     const QDate day = argc > 4 ? QDate::fromString(QString::fromLatin1(argv[4]), Qt::ISODate) : seam.todayValue;
-    App app(seam, {target.database, target.socketDir});
+    App app(seam, {target.database, target.socketDir}, buildProgram);
     app.start();
     TForm19* f = app.form<TForm19>();
     seam.onModal(QStringLiteral("TForm19"), [&](QDialog* d) {

@@ -19,7 +19,8 @@ QString num(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
-    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: the shortest digits that read back as the same value, no exponent.
+    return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
 QString dmy(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }

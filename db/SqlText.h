@@ -10,8 +10,10 @@ namespace SqlText {
 QString quote(const QString& text);
 // The text for inside a literal (apostrophes doubled), for statements that put the quotes themselves.
 QString escape(const QString& text);
+// Numbers as SQL literals: a point as separator whatever the user's locale, no grouping,
+// never an exponent; a double in the shortest digits that read back as the same value.
+// What people read comes from DisplayText::number.
 QString num(qint64 value);
-// Shortest decimal form, point as separator, whatever the user's locale.
 QString num(double value);
 // DD.MM.YYYY, as the workshop's statements write dates inside to_date(…, 'DD.MM.YYYY').
 QString dmy(const QDate& date);

@@ -1,5 +1,6 @@
 #include "TForm24.h"
 #include "App.h"
+#include "DisplayText.h"
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
@@ -8,17 +9,8 @@
 #include "household/rules/HouseholdRecords.h"
 #include "refbooks/TForm5.h"
 #include "ui_TForm24.h"
-#include <QLocale>
 
 using namespace HouseholdSql;
-
-// The user's numbers, without thousands separators, as the dialogs show prices.
-static QString shown(double v)
-{
-    QLocale l;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(v, 'g', 15);
-}
 
 TForm24::TForm24(App& a) : TForm(a), ui(std::make_unique<Ui::TForm24>())
 {
@@ -94,7 +86,7 @@ void TForm24::cb_type_workChange()
         ui->Edit5->clear();
         return;
     }
-    ui->Edit4->setText(shown(price()));
+    ui->Edit4->setText(DisplayText::number(price()));
     Edit3Change();
 }
 
@@ -107,7 +99,7 @@ void TForm24::Edit3Change()
         ui->Edit5->clear();
         return;
     }
-    ui->Edit5->setText(shown(price() * ui->Edit3->text().toLongLong()));
+    ui->Edit5->setText(DisplayText::number(price() * ui->Edit3->text().toLongLong()));
 }
 
 void TForm24::Button3Click()

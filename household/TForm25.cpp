@@ -1,5 +1,6 @@
 #include "TForm25.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "DbGrid.h"
 #include "Query.h"
 #include "Seam.h"
@@ -112,7 +113,7 @@ void TForm25::Button3Click()
 
 void TForm25::Button4Click()
 {
-    BusyCursor busy;
+    LongOperation op;
     const QDate day = journalDate();
     const int recNo = fatigue->recNo();
     HouseholdRecords::reprice(dm().ADO_DB, day.month(), day.year());

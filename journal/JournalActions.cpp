@@ -3,7 +3,7 @@
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
+#include "JournalDesk.h"
 #include "TForm11.h"
 #include "app/rules/Messages.h"
 #include "journal/rules/JournalRecords.h"
@@ -12,15 +12,15 @@ namespace JournalActions {
 
 void addRecord(App& app)
 {
-    app.Form1()->currentQuery();
+    app.desk()->currentQuery();
     TForm11* f11 = app.form<TForm11>();
-    f11->prepareNew(app.Form1()->workingDay());
+    f11->prepareNew(app.desk()->workingDay());
     app.seam().showModal(f11);
 }
 
 void changeRecord(App& app)
 {
-    Query* list = app.Form1()->currentQuery();
+    Query* list = app.desk()->currentQuery();
     const int recNo = list->recNo();
     if (list->isEmpty())
         return;
@@ -32,7 +32,7 @@ void changeRecord(App& app)
 
 void deleteRecord(App& app)
 {
-    Query* list = app.Form1()->currentQuery();
+    Query* list = app.desk()->currentQuery();
     const QString id = list->asString(QStringLiteral("id")).trimmed();
     if (id.isEmpty())
         return;

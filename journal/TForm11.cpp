@@ -7,7 +7,7 @@
 #include "journal/rules/JournalRecords.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
+#include "JournalDesk.h"
 #include "journal/rules/EntryRules.h"
 #include "ui_TForm11.h"
 #include <QFocusEvent>
@@ -109,7 +109,8 @@ void TForm11::Button4Click()
     TListForm::PickOptions o;
     // Oper stays open on the choice: the base price is read from it.
     o.closeAfter = false;
-    const qint64 current = Tag == 2 && app.Form1()->cur_query ? app.Form1()->cur_query->asInteger(QStringLiteral("o_id")) : 0;
+    Query* shown = app.desk()->shownQuery();
+    const qint64 current = Tag == 2 && shown ? shown->asInteger(QStringLiteral("o_id")) : 0;
     o.position = [current](Query& oper) {
         if (current == 0 || !oper.locate(QStringLiteral("id"), current))
             oper.first();
@@ -125,7 +126,7 @@ void TForm11::takeOperation()
     Query* oper = dm().Oper;
     item_id = int(oper->asInteger(QStringLiteral("i_id")));
     oper_id = int(oper->asInteger(QStringLiteral("id")));
-    final_price = EntryRules::finalPrice(oper->asFloat(QStringLiteral("cena")), app.Form1()->dayOff(), app.Form1()->cur_smena);
+    final_price = EntryRules::finalPrice(oper->asFloat(QStringLiteral("cena")), app.desk()->dayOff(), app.desk()->shift());
     const QString mark = dm().ADO_DB.select(QStringLiteral("select marka from accounts_dep.izdel where id=")
                                             + SqlText::num(qint64(item_id)))
                              .rows.value(0).value(0).toString();
@@ -175,8 +176,8 @@ void TForm11::Button1Click()
         return;
     }
 
-    TForm1* f1 = app.Form1();
-    Query* list = f1->cur_query ? f1->cur_query : f1->currentQuery();
+    JournalDesk* desk = app.desk();
+    Query* list = desk->shownQuery() ? desk->shownQuery() : desk->currentQuery();
     EntryRules::Record r;
     r.worker = worker_id;
     r.item = item_id;
@@ -187,7 +188,7 @@ void TForm11::Button1Click()
     r.colour = EntryRules::number(in.colour);
     r.hours = EntryRules::number(in.hours);
     r.date = ui->DTimeP->date();
-    r.shift = f1->cur_smena;
+    r.shift = desk->shift();
     r.entered = seam().today();
     const bool change = Tag == 2;
     const qint64 id = change ? list->asInteger(QStringLiteral("id")) : 0;

@@ -1,7 +1,6 @@
 #include "TForm2.h"
 #include "App.h"
 #include "TDataModule6.h"
-#include "TForm1.h"
 #include "app/rules/Messages.h"
 #include "rules/RefBookWrites.h"
 #include "rules/WorkersSql.h"

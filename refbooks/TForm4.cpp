@@ -1,11 +1,12 @@
 #include "TForm4.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "app/rules/Messages.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "rules/RefBookWrites.h"
 #include "TForm10.h"
 #include "TForm22.h"
@@ -111,12 +112,12 @@ void TForm4::Button4Click() { reject(); }
 
 void TForm4::Button5Click()
 {
-    BusyCursor busy;
+    LongOperation op;
     XLS_Rep->reopen();
     ClosesAtEnd closer(*XLS_Rep);
     Excel excel(seam(), QStringLiteral("Операции и цены"));
     if (excel.OpenExcel() < 0)
         return;
-    Exports::operations(excel, *XLS_Rep);
+    Exports::operations(excel, *XLS_Rep, [&](int, int) { op.step(); });
     excel.ShowExcel(true);
 }

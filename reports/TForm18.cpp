@@ -1,16 +1,17 @@
 #include "TForm18.h"
 #include "App.h"
+#include "LongOperation.h"
 #include "Query.h"
-#include "TForm16.h"
-#include "TForm17.h"
-#include "TForm20.h"
-#include "TForm21.h"
-#include "Excel.h"
-#include "Exports.h"
+#include "printing/TForm16.h"
+#include "printing/TForm17.h"
+#include "printing/TForm20.h"
+#include "printing/TForm21.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
-#include "rules/GroupedReading.h"
-#include "rules/ReportSql.h"
+#include "printing/rules/GroupedReading.h"
+#include "printing/rules/ReportSql.h"
 #include "ui_TForm18.h"
 
 TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
@@ -82,7 +83,7 @@ void TForm18::Button6Click()
 {
     const QDate from = ui->DTPicker1->date();
     const QDate to = ui->DTPicker2->date();
-    BusyCursor busy;
+    LongOperation op;
     XLS_Rep->close();
     XLS_Rep->setParam(QStringLiteral("data1"), from);
     XLS_Rep->setParam(QStringLiteral("data2"), to);
@@ -95,7 +96,10 @@ void TForm18::Button6Click()
     Excel excel(seam(), QStringLiteral("Выпуск продукции %1-%2").arg(SqlText::dmy(from), SqlText::dmy(to)));
     if (excel.OpenExcel() < 0)
         return;
-    Exports::productOutput(excel, *XLS_Rep, [this](int n, int all) { ui->Button6->setText(Exports::progressCaption(n, all)); });
+    Exports::productOutput(excel, *XLS_Rep, [&](int n, int all) {
+        ui->Button6->setText(Exports::progressCaption(n, all));
+        op.step();
+    });
     excel.ShowExcel(true);
 }
 

@@ -3,6 +3,7 @@
 # starts the client on it. The cluster lives in /var/lib/piecework/demo (as root; else in the
 # user's data folder) between runs, reached by its owner alone;
 # the demo data is loaded anew when it holds no records for today.
+# PW_PROGRAM=/usr/bin/piecework starts the installed program instead of building one.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
@@ -12,7 +13,11 @@ mkdir -p "$(dirname "$dir")"
 db=piecework_demo
 # The spreadsheet program the exports open their workbooks in.
 "$top/scripts/need.sh" libreoffice-calc xdg-utils
-"$top/scripts/build.sh" --target piecework
+program=${PW_PROGRAM:-}
+if [ -z "$program" ]; then
+  "$top/scripts/build.sh" --target piecework
+  program=$build/piecework
+fi
 "$top/scripts/pgcluster.sh" start "$dir"
 today=$("$top/scripts/pgcluster.sh" psql "$dir" "$db" -qAtc \
   "select count(*) from accounts_dep.smena where data = current_date" 2>/dev/null || echo 0)
@@ -33,7 +38,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   export DISPLAY=":$n"
   sleep 1
   echo "no display found: the client runs on the virtual display $DISPLAY (look: xwd -root -display $DISPLAY)"
-  "$build/piecework" "$db" "$dir/sock"
+  "$program" "$db" "$dir/sock"
 else
-  exec "$build/piecework" "$db" "$dir/sock"
+  exec "$program" "$db" "$dir/sock"
 fi

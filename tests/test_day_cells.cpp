@@ -67,23 +67,23 @@ void save(TestApp& t, int oper, int hours)
         QVERIFY(t.invoke("TForm11", "Button1Click"));
         QVERIFY(!d->isVisible());
     });
-    t.app->Form1()->Button1Click();
+    t.app->form<TForm1>()->Button1Click();
 }
 
 void changeHours(TestApp& t, int id, int hours)
 {
-    QVERIFY(t.app->Form1()->currentQuery()->locate("id", id));
+    QVERIFY(t.app->form<TForm1>()->currentQuery()->locate("id", id));
     t.seam.onModal("TForm11", [&t, hours](QDialog* d) {
         t.find<QLineEdit>("TForm11", "Edit6")->setText(QString::number(hours));
         QVERIFY(t.invoke("TForm11", "Button1Click"));
         QVERIFY(!d->isVisible());
     });
-    t.app->Form1()->Button2Click();
+    t.app->form<TForm1>()->Button2Click();
 }
 
 void remove(TestApp& t, int id)
 {
-    QVERIFY(t.app->Form1()->currentQuery()->locate("id", id));
+    QVERIFY(t.app->form<TForm1>()->currentQuery()->locate("id", id));
     t.seam.answer(true);
     QVERIFY(t.invoke("TForm1", "Button3Click"));
 }
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(timesheet(t, 1, 1, 4), QStringList{"d1=4"});
         // The shared connection is out of the failed transaction and works on.
         QVERIFY(!t.dm().ADO_DB.inTransaction());
-        t.app->Form1()->Button8Click();
+        t.app->form<TForm1>()->Button8Click();
         QCOMPARE(t.dm().Smena1->recordCount(), 3);
     }
 

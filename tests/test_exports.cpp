@@ -1,8 +1,8 @@
 // The spreadsheet exports, read back from the written workbooks: headings and titles,
 // numbers stored as numbers and text-format cells as text, the progress captions, and
 // the failures (no spreadsheet program, a folder that cannot be written).
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -10,13 +10,50 @@
 #include "WindowDriver.h"
 #include "XlsxReader.h"
 #include "DbGrid.h"
+#include "QueuedInput.h"
+#include <QComboBox>
 #include <QDateEdit>
 #include <QTableView>
 #include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <unistd.h>
 
 namespace {
+const QFileDevice::Permissions kModeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                           | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                           | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+QFileDevice::Permissions mode(const QString& path) { return QFileInfo(path).permissions() & kModeBits; }
+
+// The texts of a grid column, row by row.
+QStringList gridTexts(QTableView* grid, int column)
+{
+    QStringList out;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        out << grid->model()->index(r, column).data().toString();
+    return out;
+}
+
+// Антонов, Борисов and Васильев with timesheet rows in April 2025 (Антонов alone in
+// March), logged in.
+void threeWorkersInApril(TestApp& t)
+{
+    t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d2) values (2, 4, 2025, 1, 8), (3, 4, 2025, 2, 6)");
+    t.login();
+}
+
+// Sheet rows from 3 on, column 1, up to the first empty one.
+QStringList sheetNames(const QHash<QString, XlsxCell>& cells)
+{
+    QStringList out;
+    for (int r = 3; cells.contains(cellRef(r, 1)); ++r)
+        out << cells.value(cellRef(r, 1)).value;
+    return out;
+}
+
 // Row r of the sheet, columns 1…n, as "value" ("'value" for text).
 QStringList row(const QHash<QString, XlsxCell>& cells, int r, int n)
 {
@@ -106,7 +143,7 @@ private slots:
             click(t, "TForm18", "Button6");
             QCOMPARE(t.find<QPushButton>("TForm18", "Button6")->text(), caption);
         });
-        t.app->Form1()->N10Click();
+        t.app->form<TForm1>()->N10Click();
         const auto cells = readXlsx(t.seam.opened.value(0));
         QCOMPARE(row(cells, 1, 5), (QStringList{"'Наименование", "'Операция", "'Вид продукции", "'Коробки", "'Кол-во"}));
         QStringList got;
@@ -220,6 +257,132 @@ private slots:
         QCOMPARE(cells.value("AJ2").value, hourColumn ? QStringLiteral("Час (р.)") : QString());
         QCOMPARE(cells.contains(cellRef(2 + rows, 1)), rows > 0);
         QVERIFY(!cells.contains(cellRef(3 + rows, 1)));
+    }
+
+    // Round, long and small numbers reach the workbook as numbers and the grids without an
+    // exponent.
+    void numbersStayNumbers()
+    {
+        const QStringList values{"100000", "1e6", "0.1", "1234567.891"};
+        const QStringList stored{"100000", "1000000", "0.1", "1234567.891"};
+        const QStringList shown{"100000", "1000000", "0,1", "1234567,891"};
+        TestApp t;
+        QStringList select;
+        for (int i = 0; i < values.size(); ++i)
+            select << QString("select %1 as n, 'Плитка' as nom, 'Формовка' as vid, 0 as naimen, 0 as color, "
+                              "%2::float8 as mass, 1 as kolvo, %2::float8 as cena, 'М' as marka")
+                          .arg(i)
+                          .arg(values[i]);
+        auto q = rowsOf(*t.check, select.join(" union all ") + " order by n");
+        for (auto* exportOf : {&Exports::productOutput, &Exports::operations}) {
+            Excel x(t.seam, "Числа");
+            QCOMPARE(x.OpenExcel(), 1);
+            exportOf(x, *q, {});
+            x.ShowExcel(true);
+            const auto cells = readXlsx(x.path());
+            const int column = exportOf == &Exports::operations ? 3 : 4;
+            for (int i = 0; i < values.size(); ++i) {
+                const XlsxCell cell = cells.value(cellRef(i + 2, column));
+                QCOMPARE(cell.value, stored[i]);
+                QVERIFY2(!cell.text, qPrintable(cell.value));
+            }
+        }
+        QTableView grid;
+        bindGrid(&grid, q.get(), {{"cena", "Цена", 90}, {"mass", "Коробки", 90, Qt::AlignRight, true, "#0.00#"}});
+        QCOMPARE(gridTexts(&grid, 0), shown);
+        QCOMPARE(gridTexts(&grid, 1), (QStringList{"100000,00", "1000000,00", "0,10", "1234567,891"}));
+    }
+
+    // A month chosen while the monthly timesheet is being exported waits for the export's
+    // end: the sheet holds exactly the rows of the month in its title.
+    void monthChosenDuringTheExportWaits()
+    {
+        TestApp t;
+        threeWorkersInApril(t);
+        QStringList shown;
+        openFromMenu(t, "TForm27", &TForm1::N9Click, [&](QDialog*) {
+            auto* grid = t.find<QTableView>("TForm27", "DBGrid");
+            shown = gridTexts(grid, 0);
+            QCOMPARE(shown.size(), 3);
+            auto* months = t.find<QComboBox>("TForm27", "ComboBox1");
+            // As soon as the export has begun, the user goes to the month list and presses
+            // Up (March).
+            QTimer::singleShot(0, months, [months] {
+                months->setFocus();
+                QueuedInput::key(months, Qt::Key_Up);
+            });
+            click(t, "TForm27", "Button2");
+            QCOMPARE(months->currentText(), QStringLiteral("Апрель"));
+            // Then the key is handled.
+            QTRY_COMPARE(months->currentText(), QStringLiteral("Март"));
+            QCOMPARE(gridTexts(grid, 0).size(), 1);
+        });
+        const auto cells = readXlsx(t.seam.opened.value(0));
+        QCOMPARE(cells.value("A1").value, QStringLiteral("Апрель 2025"));
+        QCOMPARE(sheetNames(cells), shown);
+    }
+
+    // "Печать" pressed while the shift timesheet is being exported reopens the query the
+    // export reads only after the export's end.
+    void printPressedDuringTheExportWaits()
+    {
+        TestApp t;
+        threeWorkersInApril(t);
+        QStringList order;
+        openFromMenu(t, "TForm19", &TForm1::N13Click, [&](QDialog*) {
+            auto* print = t.find<QPushButton>("TForm19", "Button6");
+            t.seam.onModal("ReportPreview", [&](QDialog*) { order << "preview"; });
+            QTimer::singleShot(0, print, [print] { QueuedInput::click(print); });
+            click(t, "TForm19", "Button2");
+            order << "export";
+            QTRY_COMPARE(order.size(), 2);
+        });
+        QCOMPARE(order, (QStringList{"export", "preview"}));
+        const auto cells = readXlsx(t.seam.opened.value(0));
+        QCOMPARE(sheetNames(cells), (QStringList{"Антонов А.А.", "Борисов Б.Б.", "Васильев В.В."}));
+    }
+
+    // Wage sheets are for their owner's eyes: the workbook is the user's alone, and so is
+    // the folder it goes to when there is no documents folder.
+    void workbooksAreTheOwnersAlone()
+    {
+        TestApp t;
+        Excel x(t.seam, "Табель");
+        QCOMPARE(x.OpenExcel(), 1);
+        QCOMPARE(mode(x.path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        x.WriteCell(1, 1, 1, "Апрель 2025", true, true, true);
+        x.ShowExcel(true);
+        QCOMPARE(mode(x.path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void privateFolderWithoutDocuments()
+    {
+        QTemporaryDir tmp;
+        const QByteArray home = qgetenv("HOME"), tmpdir = qgetenv("TMPDIR"), config = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            for (const auto& [name, value] : {std::pair{"HOME", home}, {"TMPDIR", tmpdir}, {"XDG_CONFIG_HOME", config}})
+                value.isNull() ? qunsetenv(name) : qputenv(name, value);
+        });
+        // No documents folder can be made under this home.
+        qputenv("HOME", "/dev/null");
+        qputenv("XDG_CONFIG_HOME", tmp.filePath("config").toUtf8());
+        qputenv("TMPDIR", tmp.path().toUtf8());
+        DesktopSeam seam({});
+        const QString dir = seam.exportFolder();
+        QCOMPARE(QFileInfo(dir).absolutePath(), QFileInfo(tmp.path()).absoluteFilePath());
+        QCOMPARE(mode(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(QFileInfo(dir).ownerId(), uint(::geteuid()));
+        QCOMPARE(seam.exportFolder(), dir);
+        // A folder of that name that another user made first, open to all, is not used.
+        QVERIFY(QDir(dir).removeRecursively());
+        QVERIFY(QDir().mkdir(dir));
+        QFile::setPermissions(dir, kModeBits);
+        if (::chown(qPrintable(dir), 65534, 65534) != 0)
+            QSKIP("cannot give a folder to another user here");
+        const QString other = seam.exportFolder();
+        QVERIFY(other != dir);
+        QCOMPARE(mode(other), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(QFileInfo(other).ownerId(), uint(::geteuid()));
     }
 
     void failures_data()

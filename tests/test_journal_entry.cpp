@@ -98,7 +98,7 @@ private slots:
             QCOMPARE(edit(t, "Edit9")->text(), QString::number(price * 10));
             QVERIFY(t.invoke("TForm11", "Button1Click"));
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar(QString("select cena from accounts_dep.smena where data='2025-04-02' and smena=%1").arg(shift)).toDouble(),
                  price);
     }
@@ -138,7 +138,7 @@ private slots:
             dialog(t)->setProperty("final_price", 12.34567);
             QVERIFY(t.invoke("TForm11", "Button1Click"));
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select cena::text from accounts_dep.smena where data='2025-04-02'").toString(), QStringLiteral("12.3457"));
     }
 
@@ -163,7 +163,7 @@ private slots:
             for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9"})
                 QVERIFY2(edit(t, name)->text().isEmpty(), name);
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select concat_ws('|', w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, time, vvod, ok, prize, "
                           "id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) from accounts_dep.smena where id > 1000")
                      .toString(),
@@ -198,7 +198,7 @@ private slots:
             QVERIFY(t.invoke("TForm11", "Button1Click"));
             QCOMPARE(d->isVisible(), !saved);
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(records(t), before + (saved ? 1 : 0));
         if (saved)
             QCOMPARE(t.scalar("select color from accounts_dep.smena where id > 1000").toInt(), stored);
@@ -248,7 +248,7 @@ private slots:
             QVERIFY(d->isVisible());
             QCOMPARE(edit(t, qPrintable(field))->text(), value);
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.seam.shown.size(), 1);
         QCOMPARE(t.seam.last()->text, message);
         QCOMPARE(t.seam.last()->title, QStringLiteral("Ошибка"));
@@ -265,7 +265,7 @@ private slots:
             fill(t, {1, "Антонов А.А.", 201, "5", "0", "1", "2147483648"});
             QVERIFY(t.invoke("TForm11", "Button1Click"));
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.seam.last()->text, QStringLiteral("Значение поля \"Цвет\" должно быть не более 2147483647!"));
         QCOMPARE(records(t), before);
     }
@@ -290,7 +290,7 @@ private slots:
                 QCOMPARE(e->text(), QStringLiteral("42"));
             }
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
     }
 
     void leavingQuantityCompletesZero()
@@ -310,7 +310,7 @@ private slots:
             QCOMPARE(edit(t, "Edit9")->text(), QStringLiteral("0"));
             QVERIFY(t.invoke("TForm11", "Button1Click"));
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select kol_vo from accounts_dep.smena where id > 1000").toInt(), 0);
     }
 
@@ -348,9 +348,9 @@ private slots:
             QCOMPARE(d->isVisible(), refused);
         });
         if (change)
-            t.app->Form1()->Button2Click();
+            t.app->form<TForm1>()->Button2Click();
         else
-            t.app->Form1()->Button1Click();
+            t.app->form<TForm1>()->Button1Click();
         QCOMPARE(records(t), before + (refused || change ? 0 : 1));
         if (refused) {
             QCOMPARE(t.seam.last()->text, kDuplicate);
@@ -391,7 +391,7 @@ private slots:
             edit(t, "Edit3")->setText("25");
             QVERIFY(t.invoke("TForm11", "Button1Click"));
         });
-        t.app->Form1()->Button2Click();
+        t.app->form<TForm1>()->Button2Click();
         QCOMPARE(t.scalar("select concat_ws('|', cena, kol_vo, color, vvod, prize, id_doc, ok) from accounts_dep.smena where id=4").toString(),
                  QStringLiteral("5|25|7035|2025-04-01 00:00:00|0|0|no"));
     }
@@ -406,7 +406,7 @@ private slots:
             QVERIFY(!edit(t, "Edit5")->isEnabled());
             QVERIFY(!t.find<QLabel>("TForm11", "Label5")->isEnabled());
         });
-        t.app->Form1()->Button2Click();
+        t.app->form<TForm1>()->Button2Click();
     }
 
     void changeOnEmptyListDoesNothing()
@@ -414,7 +414,7 @@ private slots:
         TestApp t;
         t.login();
         t.find<QRadioButton>("TForm1", "RadioButton3")->click();
-        t.app->Form1()->Button2Click();
+        t.app->form<TForm1>()->Button2Click();
         QVERIFY(t.seam.modals == QStringList{"TForm1"});
     }
 
@@ -441,7 +441,7 @@ private slots:
             QCOMPARE(list->asString("fio"), QStringLiteral("Антонов А.А."));
             QVERIFY(!month->isOpen());
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
     }
 
     void changeReturnsToTheRecord()
@@ -451,7 +451,7 @@ private slots:
         Query* list = t.dm().Smena1;
         list->setRecNo(3);
         t.seam.onModal("TForm11", [&](QDialog*) { QVERIFY(t.invoke("TForm11", "Button1Click")); });
-        t.app->Form1()->Button2Click();
+        t.app->form<TForm1>()->Button2Click();
         QCOMPARE(list->recNo(), 3);
         QCOMPARE(list->asInteger("id"), 3);
     }
@@ -486,9 +486,9 @@ private slots:
             QVERIFY(!edit(t, "Edit1")->text().isEmpty());
         });
         if (change)
-            t.app->Form1()->Button2Click();
+            t.app->form<TForm1>()->Button2Click();
         else
-            t.app->Form1()->Button1Click();
+            t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select string_agg(concat_ws('|', id, w_id, kol_vo, time, vvod), ';' order by id) "
                           "from accounts_dep.smena").toString(),
                  before);
@@ -499,7 +499,7 @@ private slots:
             QVERIFY(t.invoke("TForm11", "Button1Click"));
             QVERIFY(!d->isVisible());
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select d1 from accounts_dep.h_tabel where w_id=3 and smena=1").toInt(), 5);
     }
 
@@ -549,7 +549,7 @@ private slots:
             QVERIFY(t.invoke("TForm11", "Button1Click"));
             QVERIFY(!d->isVisible());
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.scalar("select concat_ws('|', w_id, i_id, o_id, cena, kol_vo, color, smena, data) from accounts_dep.smena where id > 1000")
                      .toString(),
                  QStringLiteral("2|100|201|12|3|1|3|2025-04-05"));
@@ -574,7 +574,7 @@ private slots:
             QCOMPARE(edit(t, "Edit8")->text(), QStringLiteral("10"));
             QCOMPARE(edit(t, "Edit7")->text(), QStringLiteral("10"));
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
     }
 
     void clickIntoNameOrOperationOpensPicker()
@@ -591,7 +591,7 @@ private slots:
             QVERIFY(edit(t, "Edit1")->text().isEmpty());
             QVERIFY(edit(t, "Edit2")->text().isEmpty());
         });
-        t.app->Form1()->Button1Click();
+        t.app->form<TForm1>()->Button1Click();
         QCOMPARE(t.seam.modals, (QStringList{"TForm1", "TForm11", "TForm5", "TForm4"}));
     }
 
@@ -608,7 +608,7 @@ private slots:
             QCOMPARE(edit(t, "Edit7")->text(), QStringLiteral("3"));
             QCOMPARE(edit(t, "Edit8")->text(), QStringLiteral("3"));
         });
-        t.app->Form1()->Button2Click();
+        t.app->form<TForm1>()->Button2Click();
     }
 };
 

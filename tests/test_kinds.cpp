@@ -48,7 +48,7 @@ bool saveThroughDialog(TestApp& t, const char* opener, const QString& name, cons
         });
         t.invoke("TForm8", opener);
     });
-    t.app->Form1()->N6Click();
+    t.app->form<TForm1>()->N6Click();
     return open;
 }
 } // namespace
@@ -82,7 +82,7 @@ private slots:
                      (QStringList{"Краска", "Ср. сдельная", "Упаковка", "Формовка", "Хоз. работы"}));
             QCOMPARE(m->rowCount(), 5);
         });
-        t.app->Form1()->N6Click();
+        t.app->form<TForm1>()->N6Click();
         QVERIFY(!t.dm().Vid_oper->isOpen());
     }
 
@@ -136,7 +136,7 @@ private slots:
             QVERIFY(kinds(t.dm().Vid_oper).contains("Резка"));
             QCOMPARE(t.find<QTableView>("TForm8", "DBGrid1")->model()->rowCount(), 6);
         });
-        t.app->Form1()->N6Click();
+        t.app->form<TForm1>()->N6Click();
     }
 
     void rename_data()
@@ -174,7 +174,7 @@ private slots:
             // A double click renames in this mode.
             t.invoke("TForm8", "DBGrid1DblClick");
         });
-        t.app->Form1()->N6Click();
+        t.app->form<TForm1>()->N6Click();
         QCOMPARE(open, !message.isEmpty());
         QCOMPARE(t.seam.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
         QCOMPARE(storedKinds(t), (QStringList{"Формовка", stored, "Упаковка"}));
@@ -205,7 +205,7 @@ private slots:
             t.invoke("TForm8", "Button3Click");
             QCOMPARE(kinds(t.dm().Vid_oper).contains(kind), !gone);
         });
-        t.app->Form1()->N6Click();
+        t.app->form<TForm1>()->N6Click();
         QCOMPARE(t.seam.shown.first().kind, QStringLiteral("question"));
         QCOMPARE(t.seam.shown.first().title, QStringLiteral("Удаление"));
         QCOMPARE(t.seam.shown.first().text, QStringLiteral("Удалить вид операции?"));

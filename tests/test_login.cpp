@@ -3,6 +3,7 @@
 #include "PwApplication.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
+#include "Program.h"
 #include "TForm23.h"
 #include "TestDb.h"
 #include "rules/Shell.h"
@@ -17,7 +18,7 @@
 
 namespace {
 const QString kFragments =
-    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=allow;"
+    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=prefer;"
     "ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;"
     "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;"
     "TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1";
@@ -96,19 +97,19 @@ private slots:
         if (!rows.isEmpty())
             t.exec("insert into accounts_dep.ver(d, t, delim) values " + rows);
         t.seam.stamp = {stampDate, stampTime};
-        t.seam.activate(t.app->Form23());
+        t.seam.activate(t.app->form<TForm23>());
         QCOMPARE(t.scalar("select d || '.' || t from accounts_dep.ver").toString(), after);
         QCOMPARE(t.scalar("select count(*) from accounts_dep.ver").toInt(), 1);
-        QCOMPARE(t.app->Form23()->Timer1->isActive(), outdated);
+        QCOMPARE(t.app->form<TForm23>()->Timer1->isActive(), outdated);
         QCOMPARE(t.seam.quitRequests > 0, outdated);
         if (outdated) {
             QCOMPARE(t.seam.last()->text, QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."));
             QCOMPARE(t.seam.last()->title, QStringLiteral("Ошибка"));
         }
         // The caption shows the running build, never the stored one.
-        QCOMPARE(t.app->Form23()->windowTitle(),
+        QCOMPARE(t.app->form<TForm23>()->windowTitle(),
                  QStringLiteral("Авторизация (build: %1.%2)").arg(stampDate).arg(stampTime));
-        QCOMPARE(t.app->Form1()->build_date, stampDate);
+        QCOMPARE(t.app->form<TForm1>()->build_date, stampDate);
     }
 
     void outdatedFoundByTheMainWindowsTimer()
@@ -116,11 +117,11 @@ private slots:
         TestApp t;
         t.login();
         t.exec("update accounts_dep.ver set d=20990101");
-        t.app->Form1()->Timer1Timer();
+        t.app->form<TForm1>()->Timer1Timer();
         QCOMPARE(t.seam.quitRequests, 1);
-        QVERIFY(t.app->Form23()->Timer1->isActive());
-        QCOMPARE(t.app->Form1()->Timer1->interval(), 30000);
-        QVERIFY(t.app->Form1()->Timer1->isActive());
+        QVERIFY(t.app->form<TForm23>()->Timer1->isActive());
+        QCOMPARE(t.app->form<TForm1>()->Timer1->interval(), 30000);
+        QVERIFY(t.app->form<TForm1>()->Timer1->isActive());
     }
 
     void versionTableUnreadable()
@@ -128,7 +129,7 @@ private slots:
         TestApp t;
         t.exec("alter table accounts_dep.ver rename to ver_gone");
         t.seam.expectDbError();
-        t.seam.activate(t.app->Form23());
+        t.seam.activate(t.app->form<TForm23>());
         QCOMPARE(t.seam.last()->kind, QStringLiteral("dbError"));
         QVERIFY(t.seam.last()->text.contains("ver"));
         QCOMPARE(t.seam.quitRequests, 0);
@@ -138,7 +139,7 @@ private slots:
     {
         TestApp t;
         t.exec("update accounts_dep.ver set delim=','");
-        t.seam.activate(t.app->Form23());
+        t.seam.activate(t.app->form<TForm23>());
         QCOMPARE(t.dm().delim, QStringLiteral(","));
         QCOMPARE(t.dm().FixDelim("12.5"), QStringLiteral("12,5"));
     }
@@ -181,16 +182,16 @@ private slots:
         QFETCH(bool, accepted);
         QFETCH(bool, timesheetMenu);
         TestApp t;
-        t.app->Form23()->findChild<QLineEdit*>("Edit1")->setText(typed);
+        t.app->form<TForm23>()->findChild<QLineEdit*>("Edit1")->setText(typed);
         if (accepted)
             t.seam.keepOpen("TForm1");
-        t.app->Form23()->Button1Click();
-        QCOMPARE(t.app->Form1()->login_code, Shell::trimLogin(typed));
-        QCOMPARE(t.app->Form1()->cur_smena, 1);
-        QCOMPARE(enabled(t.app->Form1(), "N11"), timesheetMenu);
+        t.app->form<TForm23>()->Button1Click();
+        QCOMPARE(t.app->form<TForm1>()->login_code, Shell::trimLogin(typed));
+        QCOMPARE(t.app->form<TForm1>()->cur_smena, 1);
+        QCOMPARE(enabled(t.app->form<TForm1>(), "N11"), timesheetMenu);
         if (accepted) {
             QCOMPARE(t.seam.modals, QStringList{"TForm1"});
-            QVERIFY(!t.app->Form23()->isVisible());
+            QVERIFY(!t.app->form<TForm23>()->isVisible());
             QCOMPARE(t.dm().Smena3->param("ok").toString(), QStringLiteral("ta"));
         } else {
             QCOMPARE(t.seam.last()->text, QStringLiteral("Введены неверные данные."));
@@ -203,14 +204,14 @@ private slots:
     void refusedThenAdminEnablesTimesheets()
     {
         TestApp t;
-        auto* edit = t.app->Form23()->findChild<QLineEdit*>("Edit1");
+        auto* edit = t.app->form<TForm23>()->findChild<QLineEdit*>("Edit1");
         edit->setText("vindarx");
-        t.app->Form23()->Button1Click();
-        QVERIFY(!enabled(t.app->Form1(), "N11"));
+        t.app->form<TForm23>()->Button1Click();
+        QVERIFY(!enabled(t.app->form<TForm1>(), "N11"));
         edit->setText("0842");
         t.seam.keepOpen("TForm1");
-        t.app->Form23()->Button1Click();
-        QVERIFY(enabled(t.app->Form1(), "N11"));
+        t.app->form<TForm23>()->Button1Click();
+        QVERIFY(enabled(t.app->form<TForm1>(), "N11"));
     }
 
     void switchedOffControls_data()
@@ -238,21 +239,21 @@ private slots:
                                      "RadioButton2", "RadioButton3", "RadioButton4", "CBox1", "DBGrid2", "DateT",
                                      "N2", "N11", "N7"};
         for (const QString& n : mainAll)
-            QVERIFY2(enabled(t.app->Form1(), n) == !mainOff.contains(n), qPrintable(n));
+            QVERIFY2(enabled(t.app->form<TForm1>(), n) == !mainOff.contains(n), qPrintable(n));
         QWidget* f18 = t.app->window("TForm18");
         for (const QString& n : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6", "RadioGroup1"})
             QVERIFY2(enabled(f18, n) == !reportsOff.contains(n), qPrintable(QString(n)));
         if (code == "gelvo")
             QVERIFY(f18->findChild<QRadioButton*>("RadioGroup1Item1")->isChecked());
         // Maintenance commands are hidden in every role.
-        QVERIFY(!t.app->Form1()->findChild<QAction*>("N12")->isVisible());
-        QVERIFY(!t.app->Form1()->findChild<QAction*>("N16")->isVisible());
+        QVERIFY(!t.app->form<TForm1>()->findChild<QAction*>("N12")->isVisible());
+        QVERIFY(!t.app->form<TForm1>()->findChild<QAction*>("N16")->isVisible());
     }
 
     void cancelEndsTheProgram()
     {
         TestApp t;
-        t.app->Form23()->Button2Click();
+        t.app->form<TForm23>()->Button2Click();
         QCOMPARE(t.seam.quitRequests, 1);
     }
 
@@ -267,7 +268,7 @@ private slots:
     void unreachableDatabase()
     {
         ScriptedSeam seam;
-        App app(seam, {"no_such_database", TestDb::socketDir()});
+        App app(seam, {"no_such_database", TestDb::socketDir()}, buildProgram);
         QVERIFY(!app.start());
         QCOMPARE(seam.last()->text, QStringLiteral("Подключение к БД отсутсвует!!!"));
         QCOMPARE(seam.last()->title, QStringLiteral("Ошибка!"));

@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(names(t.dm().smenaQuery(shift)), workers);
         auto* button = t.find<QRadioButton>("TForm1", QString("RadioButton%1").arg(shift));
         button->click();
-        TForm1* f1 = t.app->Form1();
+        TForm1* f1 = t.app->form<TForm1>();
         QCOMPARE(f1->cur_smena, shift);
         QCOMPARE(f1->gridModel()->query(), t.dm().smenaQuery(shift));
         QCOMPARE(f1->gridModel()->rowCount(), workers.size());
@@ -72,7 +72,7 @@ private slots:
     {
         TestApp t;
         t.login();
-        QueryModel* m = t.app->Form1()->gridModel();
+        QueryModel* m = t.app->form<TForm1>()->gridModel();
         QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QStringList titles;
         for (int c = 0; c < m->columnCount(); ++c)
@@ -95,7 +95,7 @@ private slots:
     {
         TestApp t;
         t.login();
-        TForm1* f1 = t.app->Form1();
+        TForm1* f1 = t.app->form<TForm1>();
         Query* q = t.dm().Smena1;
         q->setRecNo(1);
         f1->DBGrid2DblClick();
@@ -115,7 +115,7 @@ private slots:
     {
         TestApp t;
         t.login("bruvane");
-        t.app->Form1()->DBGrid2DblClick();
+        t.app->form<TForm1>()->DBGrid2DblClick();
         QCOMPARE(okOf(t, 1), QStringLiteral("no"));
     }
 
@@ -124,7 +124,7 @@ private slots:
         TestApp t;
         t.login();
         t.find<QRadioButton>("TForm1", "RadioButton3")->click();
-        t.app->Form1()->DBGrid2DblClick();
+        t.app->form<TForm1>()->DBGrid2DblClick();
         QVERIFY(t.seam.shown.isEmpty());
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where ok='ok'").toInt(), 1);
     }
@@ -137,25 +137,25 @@ private slots:
         auto* dayOff = t.find<QCheckBox>("TForm1", "CBox1");
         QVERIFY(!dayOff->isChecked());
         date->setDate(QDate(2025, 4, 5)); // Saturday
-        t.app->Form1()->DateTChange();
+        t.app->form<TForm1>()->DateTChange();
         QVERIFY(dayOff->isChecked());
         QVERIFY(dayOff->styleSheet().contains("rgb(255, 0, 0)"));
         QCOMPARE(t.dm().Smena1->recordCount(), 0);
         date->setDate(QDate(2025, 3, 31)); // Monday
-        t.app->Form1()->DateTKeyPress();
+        t.app->form<TForm1>()->DateTKeyPress();
         QVERIFY(!dayOff->isChecked());
         QVERIFY(dayOff->styleSheet().isEmpty());
         QCOMPARE(names(t.dm().Smena1), QStringList{"Антонов А.А."});
         // Activation goes back to today but never unchecks the box.
         dayOff->setChecked(true);
-        t.seam.activate(t.app->Form1());
+        t.seam.activate(t.app->form<TForm1>());
         QCOMPARE(date->date(), QDate(2025, 4, 1));
         QVERIFY(dayOff->isChecked());
         QCOMPARE(t.dm().Smena1->recordCount(), 3);
         // Today a Sunday: activation ticks it.
         dayOff->setChecked(false);
         t.seam.todayValue = QDate(2025, 4, 6);
-        t.seam.activate(t.app->Form1());
+        t.seam.activate(t.app->form<TForm1>());
         QVERIFY(dayOff->isChecked());
     }
 
@@ -167,7 +167,7 @@ private slots:
                " values (3, 100, 200, 1, 0, '2025-04-01', 2, 10, 0, 1, 'no')");
         t.find<QRadioButton>("TForm1", "RadioButton2")->click();
         QCOMPARE(t.dm().Smena2->recordCount(), 1);
-        t.app->Form1()->Button8Click();
+        t.app->form<TForm1>()->Button8Click();
         QCOMPARE(t.dm().Smena2->recordCount(), 2);
     }
 
@@ -264,15 +264,15 @@ private slots:
         QVERIFY(a && a->actionInterface());
         a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         QVERIFY(overtime->isChecked());
-        QCOMPARE(t.app->Form1()->cur_smena, 4);
-        QCOMPARE(t.app->Form1()->gridModel()->query(), t.dm().Smena4);
+        QCOMPARE(t.app->form<TForm1>()->cur_smena, 4);
+        QCOMPARE(t.app->form<TForm1>()->gridModel()->query(), t.dm().Smena4);
         QVERIFY(overtime->styleSheet().contains("rgb(0, 128, 0)"));
         QVERIFY(t.find<QRadioButton>("TForm1", "RadioButton1")->styleSheet().isEmpty());
         // The keyboard too.
         auto* second = t.find<QRadioButton>("TForm1", "RadioButton2");
         second->setFocus();
         second->setChecked(true);
-        QCOMPARE(t.app->Form1()->cur_smena, 2);
+        QCOMPARE(t.app->form<TForm1>()->cur_smena, 2);
     }
 
     void columnsFitTheirTexts()
@@ -282,7 +282,7 @@ private slots:
         t.login();
         auto* grid = t.find<QTableView>("TForm1", "DBGrid2");
         grid->window()->show();
-        QueryModel* m = t.app->Form1()->gridModel();
+        QueryModel* m = t.app->form<TForm1>()->gridModel();
         const int vvod = 11;
         const QString shown = m->data(m->index(0, vvod), Qt::DisplayRole).toString();
         QCOMPARE(shown, QStringLiteral("01.04.2025 23:58:58"));
@@ -300,7 +300,7 @@ private slots:
             }
             QVERIFY(list->columnWidth(0) >= 150);
         });
-        t.app->Form1()->N4Click();
+        t.app->form<TForm1>()->N4Click();
     }
 
     // Workers are found by whole-number codes only: other applications' persons with any
@@ -360,7 +360,7 @@ private slots:
             QCOMPARE(d->findChild<QDateEdit*>("DTPicker1")->date(), from);
             QCOMPARE(d->findChild<QDateEdit*>("DTPicker2")->date(), to);
         });
-        t.app->Form1()->N10Click();
+        t.app->form<TForm1>()->N10Click();
         QCOMPARE(t.seam.modals.last(), QStringLiteral("TForm18"));
         // Back from the window: the main window is active again and shows today.
         QCOMPARE(t.find<QDateEdit>("TForm1", "DateT")->date(), today);

@@ -68,7 +68,7 @@ const char* const kOlder[] = {
 // The chord pressed in the main window, the active one.
 void pressChord(TestApp& t)
 {
-    TForm1* f1 = t.app->Form1();
+    TForm1* f1 = t.app->form<TForm1>();
     f1->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f1));
     QTest::keyClick(f1->findChild<QWidget*>("DBGrid2"), Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
@@ -77,13 +77,13 @@ void pressChord(TestApp& t)
 void showMaintenance(TestApp& t)
 {
     pressChord(t);
-    QVERIFY(t.app->Form1()->N12->isVisible());
+    QVERIFY(t.app->form<TForm1>()->N12->isVisible());
 }
 
 // A click on an item of the main window's menu bar, as the user makes it.
 void clickMenu(TestApp& t, QAction* item)
 {
-    QMenuBar* bar = t.app->Form1()->MainMenu;
+    QMenuBar* bar = t.app->form<TForm1>()->MainMenu;
     const QRect r = bar->actionGeometry(item);
     QVERIFY2(r.isValid(), qPrintable(item->objectName()));
     QTest::mouseClick(bar, Qt::LeftButton, {}, r.center());
@@ -154,7 +154,7 @@ private slots:
         QFETCH(bool, shown);
         TestApp t;
         t.login(code);
-        TForm1* f1 = t.app->Form1();
+        TForm1* f1 = t.app->form<TForm1>();
         QVERIFY(!f1->N12->isVisible() && !f1->N16->isVisible());
         pressChord(t);
         QCOMPARE(f1->N12->isVisible(), shown);
@@ -176,14 +176,14 @@ private slots:
         QVERIFY(structure(*t.check) != upToDate);
         t.exec("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, cnt, price) values (10, 7777, 1, '2025-04-01', 3, 180)");
         showMaintenance(t);
-        clickMenu(t, t.app->Form1()->N16);
+        clickMenu(t, t.app->form<TForm1>()->N16);
         QCOMPARE(structure(*t.check), upToDate);
         QCOMPARE(t.scalar("select format('%s/%s', i_holiday, i_night) from accounts_dep.fatigue").toString(), QString("0/0"));
 
         // Again: everything is there already.
         t.exec("update accounts_dep.fatigue set i_holiday = 1, i_night = 1");
         const QString rows = targetRows(*t.check);
-        clickMenu(t, t.app->Form1()->N16);
+        clickMenu(t, t.app->form<TForm1>()->N16);
         QCOMPARE(structure(*t.check), upToDate);
         QCOMPARE(targetRows(*t.check), rows);
         QCOMPARE(t.scalar("select format('%s/%s', i_holiday, i_night) from accounts_dep.fatigue").toString(), QString("1/1"));
@@ -317,8 +317,8 @@ private slots:
         TestApp t;
         t.login();
         showMaintenance(t);
-        auto* label = t.app->Form1()->findChild<QLabel*>("Label1");
-        clickMenu(t, t.app->Form1()->N12);
+        auto* label = t.app->form<TForm1>()->findChild<QLabel*>("Label1");
+        clickMenu(t, t.app->form<TForm1>()->N12);
         QCOMPARE(t.seam.shown.size(), 1);
         QCOMPARE(t.seam.last()->icon, QMessageBox::Information);
         QCOMPARE(t.seam.last()->title, QString("Импорт"));
@@ -329,7 +329,7 @@ private slots:
                                               "smena → accounts_dep.smena: 3"));
         QCOMPARE(label->text(), QString("smena: 3 из 3 записей"));
         QVERIFY(!label->isVisible());
-        QVERIFY(t.app->Form1()->N12->isEnabled() && t.app->Form1()->N16->isEnabled());
+        QVERIFY(t.app->form<TForm1>()->N12->isEnabled() && t.app->form<TForm1>()->N16->isEnabled());
         // The client's own database is not the target.
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena").toInt(), 7);
     }
@@ -365,12 +365,12 @@ private slots:
         t.login();
         showMaintenance(t);
         t.seam.expectDbError();
-        clickMenu(t, t.app->Form1()->N12);
+        clickMenu(t, t.app->form<TForm1>()->N12);
         QCOMPARE(t.seam.shown.size(), 1);
         QVERIFY2(t.seam.last()->text.contains(error), qPrintable(t.seam.last()->text));
         QCOMPARE(targetRows(*check), before);
-        QVERIFY(!t.app->Form1()->findChild<QLabel*>("Label1")->isVisible());
-        QVERIFY(t.app->Form1()->N12->isEnabled());
+        QVERIFY(!t.app->form<TForm1>()->findChild<QLabel*>("Label1")->isVisible());
+        QVERIFY(t.app->form<TForm1>()->N12->isEnabled());
     }
 
     void targetWithTheProductViewIsRefusedBeforeAnyDeletion()
@@ -382,7 +382,7 @@ private slots:
         TestApp t;
         t.login();
         showMaintenance(t);
-        clickMenu(t, t.app->Form1()->N12);
+        clickMenu(t, t.app->form<TForm1>()->N12);
         QCOMPARE(t.seam.shown.size(), 1);
         QCOMPARE(t.seam.last()->title, QString("Ошибка"));
         QCOMPARE(t.seam.last()->text, QString("В базе-приёмнике accounts_dep.izdel — представление: структура базы уже "

@@ -7,6 +7,8 @@
 #include "WindowDriver.h"
 #include "timesheets/TForm27.h"
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -22,7 +24,7 @@ QTableView* grid(TestApp& t) { return t.find<QTableView>("TForm27", "DBGrid"); }
 void openSheet(TestApp& t, const char* item, const std::function<void()>& step)
 {
     t.seam.onModal("TForm27", [&](QDialog*) { step(); });
-    t.app->Form1()->findChild<QAction*>(item)->trigger();
+    t.app->form<TForm1>()->findChild<QAction*>(item)->trigger();
     QVERIFY(t.seam.nothingPending());
 }
 
@@ -55,6 +57,7 @@ QStringList lines(TestApp& t)
 
 QString total(TestApp& t, const char* label) { return t.find<QLabel>("TForm27", label)->text(); }
 } // namespace
+
 
 class TestMonthSheets : public QObject {
     Q_OBJECT
@@ -196,6 +199,61 @@ private slots:
             QCOMPARE(m->text(0, 32), QStringLiteral("5"));
             QCOMPARE(total(t, "Label6"), QStringLiteral("20,00"));
             QVERIFY(!grid(t)->isColumnHidden(32));
+        });
+    }
+
+    void wholeMonthShows_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("piece work") << "N9";
+        QTest::newRow("household works") << "N14";
+        QTest::newRow("average piece rate") << "N15";
+        QTest::newRow("general") << "N17";
+    }
+    void wholeMonthShows()
+    {
+        QFETCH(QString, item);
+        TestApp t;
+        // Forty workers with rows of every kind in every month of 2025: more than the grid's
+        // height shows.
+        t.exec("insert into accounts_dep.person(id, fio, s_staffpos_hl) "
+               "select n, 'Работник ' || n, 'Цех №1' from generate_series(10, 49) n");
+        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, i_type, d1, d28) "
+               "select w, m, 2025, 1, k, 24, 16 from generate_series(10, 49) w, generate_series(1, 12) m, "
+               "unnest(array[0, 7777, 7778]) k");
+        t.login();
+        openSheet(t, qPrintable(item), [&] {
+            for (int month = 1; month <= 12; ++month) {
+                choose(t, month, 2025);
+                QVERIFY(grid(t)->model()->rowCount() >= 40);
+                checkWholeMonthShows(grid(t), 2, QDate(2025, month, 1), QStringLiteral("month %1").arg(month));
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        });
+    }
+
+    // Each total speaks its amount to assistive technology, not its caption alone.
+    void totalsSpeakTheirAmounts()
+    {
+        TestApp t;
+        t.login();
+        openSheet(t, "N9", [&] {
+            const std::pair<const char*, const char*> totals[] = {
+                {"Ср. сдел.:", "Label2"}, {"Хоз. работы:", "Label4"}, {"Сделка:", "Label6"}, {"Итого:", "Label8"}};
+            for (const auto& [caption, name] : totals) {
+                auto* label = t.find<QLabel>("TForm27", name);
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+                QVERIFY(a);
+                QCOMPARE(a->text(QAccessible::Name), QString::fromUtf8(caption) + " " + label->text());
+            }
+            QVERIFY(QAccessible::queryAccessibleInterface(t.find<QLabel>("TForm27", "Label6"))
+                        ->text(QAccessible::Name)
+                        .endsWith("1695,00"));
+            // Another month, other amounts, spoken too.
+            choose(t, 3, 2025);
+            QCOMPARE(QAccessible::queryAccessibleInterface(t.find<QLabel>("TForm27", "Label6"))->text(QAccessible::Name),
+                     "Сделка: " + total(t, "Label6"));
         });
     }
 

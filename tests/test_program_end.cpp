@@ -1,6 +1,7 @@
 // The end of the program, through the production seam and the real event loop: an
 // outdated copy ends within five seconds whether or not the user closes the message.
 #include "App.h"
+#include "Program.h"
 #include "DbError.h"
 #include "Seam.h"
 #include "TForm1.h"
@@ -29,7 +30,7 @@ QMessageBox* shownBox()
 qint64 runProgram(const QString& database, const std::function<void(App&)>& during, QString* boxText = nullptr)
 {
     DesktopSeam seam({20250401, 36000});
-    App app(seam, {database, TestDb::socketDir()});
+    App app(seam, {database, TestDb::socketDir()}, buildProgram);
     static_cast<PwApplication*>(qApp)->setSeam(&seam);
     // The box's text, whenever it shows.
     QTimer watch;
@@ -85,8 +86,8 @@ private slots:
         const QString db = TestDb::create();
         QString text;
         const qint64 ms = runProgram(db, [&](App& app) {
-            app.Form1()->Timer1->setInterval(500);
-            auto* field = app.Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+            app.form<TForm1>()->Timer1->setInterval(500);
+            auto* field = app.form<TForm23>()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
             QTest::keyClicks(field, QStringLiteral("bruvane"));
             // A newer build connects while this one works in the main window.
             QTimer::singleShot(200, [db] {
@@ -102,10 +103,10 @@ private slots:
     {
         const QString db = TestDb::create();
         const qint64 ms = runProgram(db, [](App& app) {
-            auto* field = app.Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+            auto* field = app.form<TForm23>()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
             QTest::keyClicks(field, QStringLiteral("0842"));
             QTimer::singleShot(300, [&app] {
-                QTest::mouseClick(app.Form1()->findChild<QPushButton*>(QStringLiteral("Button4")), Qt::LeftButton);
+                QTest::mouseClick(app.form<TForm1>()->findChild<QPushButton*>(QStringLiteral("Button4")), Qt::LeftButton);
             });
             QTest::keyClick(field, Qt::Key_Return);
         });

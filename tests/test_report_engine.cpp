@@ -1,8 +1,9 @@
 // The report engine on rows held in memory: expressions, masks, group sums, pagination.
 #include "Expression.h"
-#include "Format.h"
+#include "DisplayText.h"
 #include "Paginator.h"
 #include "Painter.h"
+#include "TextFit.h"
 #include "TextLines.h"
 #include <QImage>
 #include <QLocale>
@@ -172,13 +173,25 @@ private slots:
         QTest::newRow("general whole") << 100.0 << "" << "100";
         QTest::newRow("general fraction") << 1234.5 << "" << "1234,5";
         QTest::newRow("general sum of tenths") << 0.1 + 0.2 << "" << "0,3";
+        // Round and long numbers, large and small, never take an exponent.
+        QTest::newRow("general hundred thousand") << 100000.0 << "" << "100000";
+        QTest::newRow("general million") << 1e6 << "" << "1000000";
+        QTest::newRow("general tenth") << 0.1 << "" << "0,1";
+        QTest::newRow("general long") << 1234567.891 << "" << "1234567,891";
+        QTest::newRow("general small") << 0.00001 << "" << "0,00001";
+        QTest::newRow("general large") << 1e15 << "" << "1000000000000000";
+        QTest::newRow("general negative") << -2.5 << "" << "-2,5";
+        // The grids' price mask: two decimals, a third when there is one.
+        QTest::newRow("optional decimal absent") << 1.5 << "#0.00#" << "1,50";
+        QTest::newRow("optional decimal present") << 1234.5678 << "#0.00#" << "1234,568";
+        QTest::newRow("optional decimal, million") << 1e6 << "#0.00#" << "1000000,00";
     }
     void masks()
     {
         QFETCH(double, value);
         QFETCH(QString, mask);
         QFETCH(QString, expected);
-        QCOMPARE(formatNumber(value, mask), expected);
+        QCOMPARE(DisplayText::number(value, mask), expected);
     }
 
     void emptySourceStillGivesAPage()
@@ -288,7 +301,7 @@ private slots:
         QFETCH(int, align);
         QFETCH(double, width);
         QFETCH(bool, bold);
-        const QFont font = layoutFont(QStringLiteral("Arial"), 10, bold);
+        const QFont font = paintFont(Font{QStringLiteral("Arial"), 10, bold});
         const QRectF box(20, 10, width, 50);
         auto paint = [&](const std::function<void(QPainter&)>& draw) {
             QImage image(1000, 400, QImage::Format_ARGB32);

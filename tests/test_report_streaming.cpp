@@ -10,19 +10,17 @@
 #include "TForm1.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
-#include "reports/ReportPreview.h"
-#include "reports/ReportLayout.h"
-#include "reports/TForm16.h"
-#include "reports/TForm17.h"
-#include "reports/TForm20.h"
-#include "reports/TForm21.h"
-#include "reports/rules/GroupedReading.h"
-#include "reports/rules/ReportSql.h"
+#include "printing/ReportPreview.h"
+#include "printing/ReportLayout.h"
+#include "printing/TForm16.h"
+#include "printing/TForm17.h"
+#include "printing/TForm20.h"
+#include "printing/TForm21.h"
+#include "printing/rules/GroupedReading.h"
+#include "printing/rules/ReportSql.h"
 #include <QDateEdit>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QProcess>
 #include <QTest>
 #include <algorithm>
 
@@ -103,47 +101,15 @@ QStringList bandLines(const Pages& pages, const QString& band)
     return out;
 }
 
-// The program on a database of the test cluster other than the template's copies.
-struct ProgramOn {
-    explicit ProgramOn(const QString& database)
-    {
-        app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
-        if (!app->start())
-            qFatal("the program did not start on %s", qPrintable(database));
-    }
-    ScriptedSeam seam;
-    std::unique_ptr<App> app;
-};
 } // namespace
 
 class TestReportStreaming : public QObject {
     Q_OBJECT
-    QString demo;
-    QString demoCopy; // a template for the window test, made while nobody is on the demo
+    // The demo workshop: 25 workers, five weeks of journal records up to the day the test
+    // run began.
+    const QString demo = QStringLiteral("pw_demo");
 
 private slots:
-    void initTestCase()
-    {
-        // The demo workshop: 25 workers, five weeks of journal records up to today.
-        demo = "demo_" + QString::number(QCoreApplication::applicationPid());
-        TestDb::connect("postgres", "make_demo")
-            ->execute("create database " + demo + " template template0 locale_provider icu icu_locale 'ru-RU' locale 'C.UTF-8'");
-        QStringList files = QDir(PW_SOURCE_DIR "/db/schema").entryList({"*.sql"}, QDir::Files, QDir::Name);
-        for (QString& f : files)
-            f = PW_SOURCE_DIR "/db/schema/" + f;
-        files << PW_SOURCE_DIR "/db/demo/rebuild_tabel.sql" << PW_SOURCE_DIR "/db/demo/generate.sql" << PW_SOURCE_DIR "/db/demo/demo.sql";
-        for (const QString& f : files) {
-            QProcess psql;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("PGPASSWORD", "vamplex");
-            psql.setProcessEnvironment(env);
-            psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", TestDb::socketDir(), "-U", "sys", "-d", demo, "-f", f});
-            QVERIFY(psql.waitForFinished(120000));
-            QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
-        }
-        demoCopy = TestDb::create(demo);
-    }
-
     void rangesFollowTheGroups_data()
     {
         QTest::addColumn<QVector<qint64>>("rows");
@@ -176,7 +142,7 @@ private slots:
     // the same order, the same rows in each.
     void totalOrderKeepsTheRows()
     {
-        ProgramOn p(demo);
+        TestApp p(demo);
         Connection& c = p.app->DataModule6()->ADO_DB;
         for (const Report& r : kReports) {
             const QString statement = SqlText::bind(r.sql().join('\n'), {{"data1", QDate::currentDate().addDays(-60)},
@@ -218,7 +184,7 @@ private slots:
     {
         QFETCH(int, report);
         QFETCH(int, kind);
-        ProgramOn p(demo);
+        TestApp p(demo);
         const BothWays b = bothWays(*p.app, kReports[report], QDate::currentDate().addDays(-60),
                                     QDate::currentDate().addDays(1), kind);
         QVERIFY(b.parts >= 4); // ranges read one after the other
@@ -231,7 +197,7 @@ private slots:
     // the query closes with the preview.
     void windowShowsTheFirstPageBeforeTheLastIsLaidOut()
     {
-        TestApp t(demoCopy);
+        TestApp t(demo);
         t.login();
         const QDate from = QDate::currentDate().addDays(-60), to = QDate::currentDate().addDays(1);
         QVERIFY(GroupedReading::inRanges(from, to));

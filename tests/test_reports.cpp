@@ -2,11 +2,11 @@
 // workshop: bands, group sums, colour and kind texts, the product-kind filter, titles,
 // the timesheet layout, the preview and a PDF read back.
 #include "Query.h"
-#include "reports/ReportPreview.h"
+#include "printing/ReportPreview.h"
 #include "TForm1.h"
-#include "reports/TForm15.h"
-#include "reports/TForm16.h"
-#include "reports/TForm20.h"
+#include "printing/TForm15.h"
+#include "printing/TForm16.h"
+#include "printing/TForm20.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
 #include <QDateEdit>

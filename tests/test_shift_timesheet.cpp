@@ -10,8 +10,8 @@
 #include "Transaction.h"
 #include "WindowDriver.h"
 #include "journal/rules/DayCells.h"
-#include "reports/ReportPreview.h"
-#include "reports/TForm15.h"
+#include "printing/ReportPreview.h"
+#include "printing/TForm15.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/rules/RebuildByDay.h"
 #include "timesheets/rules/ShiftTimesheet.h"
@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
 #include <QRegularExpression>
 #include <QTest>
@@ -84,9 +85,9 @@ void openOn(TestApp& t, const QDate& workingDay, const ScriptedSeam::Step& step)
 {
     t.login();
     t.find<QDateEdit>("TForm1", "DateT")->setDate(workingDay);
-    t.app->Form1()->DateTChange();
+    t.app->form<TForm1>()->DateTChange();
     t.seam.onModal("TForm19", step);
-    t.app->Form1()->findChild<QAction*>("N13")->trigger();
+    t.app->form<TForm1>()->findChild<QAction*>("N13")->trigger();
     QVERIFY(t.seam.nothingPending());
 }
 
@@ -177,6 +178,26 @@ private slots:
             QVERIFY(m->data(m->index(0, 10), Qt::FontRole).value<QFont>().bold());
             QVERIFY(!m->data(m->index(0, 11), Qt::FontRole).isValid());
             QCOMPARE(cell(t, 1, 0, 32), QString("8"));
+        });
+    }
+
+    // At the window's size each tab shows the whole month: the name, every day and the
+    // total, without sideways scrolling, in every month of the year.
+    void wholeMonthShows()
+    {
+        TestApp t;
+        openOn(t, QDate(2025, 1, 15), [&](QDialog*) {
+            auto* tabs = control<QTabWidget>(t, "PageControl1");
+            for (int month = 1; month <= 12; ++month) {
+                control<QComboBox>(t, "ComboBox1")->setCurrentIndex(month - 1);
+                for (int tab = 0; tab < 3; ++tab) {
+                    tabs->setCurrentIndex(tab);
+                    auto* grid = control<QTableView>(t, qPrintable(QStringLiteral("DBGrid%1").arg(tab + 1)));
+                    checkWholeMonthShows(grid, 1, QDate(2025, month, 1), QStringLiteral("month %1, shift %2").arg(month).arg(tab + 1));
+                    if (QTest::currentTestFailed())
+                        return;
+                }
+            }
         });
     }
 

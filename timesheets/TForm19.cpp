@@ -1,14 +1,14 @@
 #include "TForm19.h"
 #include "App.h"
 #include "DbGrid.h"
+#include "LongOperation.h"
 #include "Query.h"
 #include "TDataModule6.h"
-#include "reports/TForm15.h"
+#include "printing/TForm15.h"
 #include "Seam.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "ui_TForm19.h"
-#include <QCoreApplication>
 #include <QApplication>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
@@ -20,7 +20,7 @@ QVector<GridColumn> columns()
 {
     QVector<GridColumn> c{{"fio", "Фамилия И. О.", 208}};
     for (int d = 1; d <= 31; ++d)
-        c << GridColumn{QStringLiteral("d%1").arg(d), QString::number(d), 20, Qt::AlignCenter};
+        c << GridColumn{QStringLiteral("d%1").arg(d), QString::number(d), 20, Qt::AlignCenter, true, {}, {}, true};
     c << GridColumn{"summ", "Итого", 47, Qt::AlignCenter};
     return c;
 }
@@ -176,7 +176,7 @@ QVariant TForm19::look(const QueryModel& m, int row, int column, int role) const
 
 void TForm19::Button1Click()
 {
-    BusyCursor busy;
+    LongOperation op;
     ui->PB->setMaximum(QDate(year(), month(), 1).daysInMonth());
     ui->PB->setValue(1);
     ui->PB->show();
@@ -187,13 +187,12 @@ void TForm19::Button1Click()
     const int days = ui->PB->maximum();
     ShiftTimesheet::rebuild(dm().ADO_DB, month(), year(), [&](int done, int of) {
         ui->PB->setValue(std::max(1, days * done / of));
-        ui->PB->repaint();
+        op.step();
     });
     for (Query* q : queries())
         q->reopen();
 }
 
-// The export comes with the spreadsheet layer.
 void TForm19::Button2Click()
 {
     // The sums of all the month's rows per worker, as the printed timesheet has them.
@@ -201,7 +200,7 @@ void TForm19::Button2Click()
     q->close();
     q->setParam(QStringLiteral("mnth"), month());
     q->setParam(QStringLiteral("yea"), year());
-    BusyCursor busy;
+    LongOperation op;
     q->open();
     ClosesAtEnd closer(*q);
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year());
@@ -209,9 +208,9 @@ void TForm19::Button2Click()
     if (excel.OpenExcel() < 0)
         return;
     excel.ShowExcel(false);
-    Exports::shiftTimesheet(excel, *q, title, [this](int n, int all) {
+    Exports::shiftTimesheet(excel, *q, title, [&](int n, int all) {
         ui->Button2->setText(Exports::progressCaption(n, all));
-        QCoreApplication::processEvents();
+        op.step();
     });
     excel.ShowExcel(true);
 }

@@ -1,15 +1,16 @@
 #include "TForm27.h"
 #include "App.h"
 #include "DbGrid.h"
+#include "LongOperation.h"
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "reports/Excel.h"
-#include "reports/Exports.h"
+#include "sheets/Excel.h"
+#include "sheets/Exports.h"
 #include "ui_TForm27.h"
-#include <QCoreApplication>
 #include <QFont>
 #include <QHeaderView>
+#include <tuple>
 
 using namespace MonthSheets;
 
@@ -23,7 +24,7 @@ QVector<GridColumn> columns()
 {
     QVector<GridColumn> c{{"fio", "Фамилия И. О.", 208}, {"s_night", " ", 30}};
     for (int d = 1; d <= 31; ++d)
-        c.append({QStringLiteral("d%1").arg(d), QString::number(d), 20, Qt::AlignCenter});
+        c.append({QStringLiteral("d%1").arg(d), QString::number(d), 20, Qt::AlignCenter, true, {}, {}, true});
     c.append({"f_price", "Итого (р.)", 94, Qt::AlignRight | Qt::AlignVCenter});
     c.append({"i_time", "Итого (ч.)", 66, Qt::AlignCenter});
     c.append({"average_price", "Час (р.)", 66, Qt::AlignCenter});
@@ -51,9 +52,6 @@ TForm27::TForm27(App& a) : TForm(a), ui(std::make_unique<Ui::TForm27>())
     model_ = bindGrid(ui->DBGrid, H_Tabel0, columns());
     model_->setLook([this](const QueryModel&, int row, int column, int role) { return look(row, column, role); });
     ui->DBGrid->horizontalHeader()->setMinimumSectionSize(10);
-    // Two-digit day sums (a shift and overtime) fit the 20-pixel day columns unelided.
-    ui->DBGrid->setTextElideMode(Qt::ElideNone);
-    ui->DBGrid->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px; }"));
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm27::ComboBox1Change);
     connect(ui->cb_year, &QComboBox::activated, this, &TForm27::ComboBox1Change);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -130,10 +128,16 @@ void TForm27::ComboBox1Change()
         setTotalParams(*q, month_, year_, q == all_price);
         q->open();
     }
-    const std::pair<Query*, QLabel*> totals[] = {
-        {price8, ui->Label2}, {price7, ui->Label4}, {price, ui->Label6}, {all_price, ui->Label8}};
-    for (const auto& [q, label] : totals)
-        label->setText(QueryModel::display(q->value(QStringLiteral("price")), true));
+    // Caption, amount and the amount's query of each total.
+    const std::tuple<QLabel*, QLabel*, Query*> totals[] = {{ui->Label1, ui->Label2, price8},
+                                                           {ui->Label3, ui->Label4, price7},
+                                                           {ui->Label5, ui->Label6, price},
+                                                           {ui->Label7, ui->Label8, all_price}};
+    for (const auto& [caption, amount, q] : totals) {
+        amount->setText(QueryModel::display(q->value(QStringLiteral("price")), true));
+        // A screen reader reads the amount with its caption, not the caption alone.
+        amount->setAccessibleName(caption->text() + QLatin1Char(' ') + amount->text());
+    }
 }
 
 void TForm27::markDays()
@@ -148,7 +152,6 @@ void TForm27::markDays()
 
 void TForm27::Button5Click() { cur_tabel->reopen(); }
 
-// The spreadsheet export comes with its own work; until then the button does nothing.
 void TForm27::Button2Click()
 {
     // The grid stays where it was while the export walks the rows.
@@ -165,13 +168,14 @@ void TForm27::Button2Click()
         }
     } back{cur_tabel, recNo};
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year_);
+    LongOperation op;
     Excel excel(seam(), windowTitle() + QLatin1Char(' ') + title);
     if (excel.OpenExcel() < 0)
         return;
     excel.ShowExcel(false);
-    Exports::monthlyTimesheet(excel, *cur_tabel, title, Tag, [this](int n, int all) {
+    Exports::monthlyTimesheet(excel, *cur_tabel, title, Tag, [&](int n, int all) {
         ui->Button2->setText(Exports::progressCaption(n, all));
-        QCoreApplication::processEvents();
+        op.step();
     });
     excel.ShowExcel(true);
 }

@@ -5,7 +5,7 @@ namespace Shell {
 
 namespace {
 const char* const kFragments[] = {
-    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=allow;",
+    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=prefer;",
     "ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;"
     "UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;",
     "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;"

@@ -1,6 +1,5 @@
 #include "HouseholdSql.h"
 #include "SqlText.h"
-#include <QLocale>
 
 namespace HouseholdSql {
 
@@ -28,12 +27,6 @@ double entryPrice(double norm, bool holiday, bool night)
     return price;
 }
 
-QString priceSql(double price)
-{
-    // 15 digits hide the binary noise of the factors (180 × 1.2 is 216, not 215.99…97).
-    return QLocale::c().toString(price, 'g', 15);
-}
-
 static QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 static QString num(int v) { return SqlText::num(qint64(v)); }
 
@@ -43,7 +36,7 @@ QString insertStatement(const Record& r)
                           "price, i_holiday, i_night)VALUES(")
         + num(r.group) + QStringLiteral(", ") + num(r.kind) + QStringLiteral(" ,") + num(r.worker) + QStringLiteral(", '")
         + SqlText::dmy(r.date) + QStringLiteral("', ") + num(r.date.month()) + QStringLiteral(", ") + num(r.date.year())
-        + QStringLiteral(", 1, ") + num(r.hours) + QStringLiteral(", ") + priceSql(r.price) + QStringLiteral(", ")
+        + QStringLiteral(", 1, ") + num(r.hours) + QStringLiteral(", ") + num(r.price) + QStringLiteral(", ")
         + flag(r.holiday) + QStringLiteral(", ") + flag(r.night) + QLatin1Char(')');
 }
 
@@ -51,7 +44,7 @@ QString updateStatement(const Record& r, qint64 id)
 {
     return QStringLiteral("UPDATE accounts_dep.fatigue SET id_nom=") + num(r.group) + QStringLiteral(", id_o=") + num(r.kind)
         + QStringLiteral(", id_p=") + num(r.worker) + QStringLiteral(", cnt=") + num(r.hours) + QStringLiteral(", price=")
-        + priceSql(r.price) + QStringLiteral(", i_holiday=") + flag(r.holiday) + QStringLiteral(", i_night=")
+        + num(r.price) + QStringLiteral(", i_holiday=") + flag(r.holiday) + QStringLiteral(", i_night=")
         + flag(r.night) + QStringLiteral(" where id=") + num(id);
 }
 

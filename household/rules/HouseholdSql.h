@@ -29,8 +29,6 @@ struct Record {
 
 // The norm price with the day-off (× 2) and night (× 1.2) factors.
 double entryPrice(double norm, bool holiday, bool night);
-// Shortest decimal with up to 15 significant digits, point as separator: 240, 39.6.
-QString priceSql(double price);
 
 QString insertStatement(const Record& r);
 QString updateStatement(const Record& r, qint64 id);

@@ -1,4 +1,5 @@
 #include "EntryRules.h"
+#include "DisplayText.h"
 #include "SqlText.h"
 #include <cmath>
 
@@ -33,14 +34,9 @@ double roundPrice(double value)
     return r == 0 ? 0 : r;
 }
 
-QString priceText(double value, const QLocale& locale)
-{
-    QString text = QString::number(roundPrice(value), 'g', 15);
-    return text.replace(QLatin1Char('.'), locale.decimalPoint());
-}
+QString priceText(double value, const QLocale& locale) { return DisplayText::number(roundPrice(value), {}, locale); }
 
-// Plain decimals with a point: the shortest form would write 0.0001 as 1e-04.
-QString priceSql(double value) { return priceText(value, QLocale::c()); }
+QString priceSql(double value) { return SqlText::num(roundPrice(value)); }
 
 QString category(qint64 naimen)
 {

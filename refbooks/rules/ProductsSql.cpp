@@ -1,4 +1,5 @@
 #include "ProductsSql.h"
+#include "DisplayText.h"
 #include "Filter.h"
 #include "SqlText.h"
 #include <QRegularExpression>
@@ -62,19 +63,7 @@ bool isValue(const QString& text)
     return number.match(text).hasMatch();
 }
 
-QString valueText(double massa, const QLocale& locale)
-{
-    QLocale l = locale;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString s = l.toString(massa, 'f', 6);
-    const QString point = l.decimalPoint();
-    if (s.contains(point)) {
-        while (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-        if (s.endsWith(point))
-            s.chop(point.size());
-    }
-    return s;
-}
+// numeric(28,6): six decimals at most, none written that are zero.
+QString valueText(double massa, const QLocale& locale) { return DisplayText::number(massa, QStringLiteral("#0.######"), locale); }
 
 } // namespace ProductsSql

@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "Query.h"
 #include "TDataModule6.h"
+#include "Program.h"
 #include "TForm23.h"
 #include "rules/Shell.h"
 #include <QAtomicInt>
@@ -49,7 +50,7 @@ TestApp::TestApp(const QString& from)
 {
     PwApplication::useRussianLocale();
     database = TestDb::create(from);
-    app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()});
+    app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()}, buildProgram);
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
     check = TestDb::connect(database, QStringLiteral("check_") + database);
@@ -71,11 +72,11 @@ TDataModule6& TestApp::dm() const { return *app->DataModule6(); }
 
 void TestApp::login(const QString& code)
 {
-    if (!app->Form23()->isVisible())
-        seam.showMain(app->Form23());
+    if (!app->form<TForm23>()->isVisible())
+        seam.showMain(app->form<TForm23>());
     else
-        seam.activate(app->Form23());
-    auto* field = app->Form23()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        seam.activate(app->form<TForm23>());
+    auto* field = app->form<TForm23>()->findChild<QLineEdit*>(QStringLiteral("Edit1"));
     field->clear();
     QTest::keyClicks(field, code);
     seam.keepOpen(QStringLiteral("TForm1"));

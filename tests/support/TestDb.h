@@ -32,7 +32,8 @@ QString create(const QString& from = QStringLiteral("pw_template"));
 std::unique_ptr<Connection> connect(const QString& database, const QString& name);
 }
 
-// The program on a fresh copy of the fixture, with a scripted seam.
+// The program on a fresh copy of the fixture (or of the demo workshop, "pw_demo"), with a
+// scripted seam.
 struct TestApp {
     // from: the database the test's copy is made of.
     explicit TestApp(const QString& from = QStringLiteral("pw_template"));

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QDate;
+class QTableView;
 class QLineEdit;
 class QWidget;
 class Query;
@@ -36,3 +37,9 @@ void openFromMenu(TestApp& t, const QString& window, void (TForm1::*item)(), con
 // Opens a list window as the operation dialog's "..." does (a click on the button), runs
 // the step in it, and lets the dialog take the choice.
 void pickFrom(TestApp& t, const QString& window, const ScriptedSeam::Step& step);
+
+// The whole month shows in a month grid at its window's size: every visible column ends
+// inside the viewport (with room kept for a vertical scroll bar), nothing scrolls
+// sideways, the month's days are 20 pixels wide from column firstDay on, and their bold
+// titles and two-digit values fit. what names the case in a failure.
+void checkWholeMonthShows(QTableView* grid, int firstDay, const QDate& month, const QString& what);
