@@ -85,7 +85,7 @@ void Query::take(OdbcReader::Result&& r)
         return;
     }
     const int from = data_.rowCount();
-    data_.append(r.table);
+    data_.append(std::move(r.table));
     if (filtered_ && !filterText_.isEmpty() && !filterFn_)
         filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
     const bool filtering = filtered_ && !filterText_.isEmpty();

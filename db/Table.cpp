@@ -22,9 +22,19 @@ QMetaType typeOf(Table::Kind k)
 
 void Table::addColumn(Kind kind)
 {
-    Column c;
-    c.kind = kind;
-    columns_.push_back(std::move(c));
+    kinds_.push_back(kind);
+    for (Part& p : parts_) {
+        Column c;
+        c.kind = kind;
+        p.columns.push_back(std::move(c));
+    }
+}
+
+const Table::Part& Table::find(int row, int& at) const
+{
+    const size_t i = size_t(std::upper_bound(starts_.begin(), starts_.end(), row) - starts_.begin()) - 1;
+    at = row - starts_[i];
+    return parts_[i];
 }
 
 bool Table::isNull(int row, int column) const
@@ -34,14 +44,16 @@ bool Table::isNull(int row, int column) const
         if (it != edits_.constEnd())
             return it->isNull();
     }
-    return col(column).null[size_t(row)] != 0;
+    int at;
+    return part(row, at).columns[size_t(column)].null[size_t(at)] != 0;
 }
 
 QByteArrayView Table::utf8(int row, int column) const
 {
-    const Column& c = col(column);
-    const qsizetype begin = row > 0 ? c.ends[size_t(row) - 1] : 0;
-    return QByteArrayView(c.chars.data() + begin, c.ends[size_t(row)] - begin);
+    int at;
+    const Column& c = part(row, at).columns[size_t(column)];
+    const qsizetype begin = at > 0 ? c.ends[size_t(at) - 1] : 0;
+    return QByteArrayView(c.chars.data() + begin, c.ends[size_t(at)] - begin);
 }
 
 QVariant Table::value(int row, int column) const
@@ -56,18 +68,19 @@ QVariant Table::value(int row, int column) const
 
 QVariant Table::stored(int row, int column) const
 {
-    const Column& c = col(column);
-    if (c.null[size_t(row)])
+    int at;
+    const Column& c = part(row, at).columns[size_t(column)];
+    if (c.null[size_t(at)])
         return QVariant(typeOf(c.kind));
     switch (c.kind) {
     case Kind::Integer:
-        return QVariant(qlonglong(c.numbers[size_t(row)]));
+        return QVariant(qlonglong(c.numbers[size_t(at)]));
     case Kind::Double:
-        return QVariant(c.reals[size_t(row)]);
+        return QVariant(c.reals[size_t(at)]);
     case Kind::Date:
-        return QVariant(QDate::fromJulianDay(c.numbers[size_t(row)]));
+        return QVariant(QDate::fromJulianDay(c.numbers[size_t(at)]));
     case Kind::Timestamp: {
-        const qint64 v = c.numbers[size_t(row)];
+        const qint64 v = c.numbers[size_t(at)];
         return QVariant(QDateTime(QDate::fromJulianDay(v / kMsPerDay), QTime::fromMSecsSinceStartOfDay(int(v % kMsPerDay))));
     }
     case Kind::Text:
@@ -85,21 +98,21 @@ qint64 Table::timestampNumber(int year, int month, int day, int h, int m, int s,
 
 void Table::appendNumbers(int column, const qint64* values, const unsigned char* null, int count)
 {
-    Column& c = columns_[size_t(column)];
+    Column& c = filling(column);
     c.null.insert(c.null.end(), null, null + count);
     c.numbers.insert(c.numbers.end(), values, values + count);
 }
 
 void Table::appendReals(int column, const double* values, const unsigned char* null, int count)
 {
-    Column& c = columns_[size_t(column)];
+    Column& c = filling(column);
     c.null.insert(c.null.end(), null, null + count);
     c.reals.insert(c.reals.end(), values, values + count);
 }
 
 void Table::appendTexts(int column, const char* block, qsizetype stride, const qsizetype* size, int count)
 {
-    Column& c = columns_[size_t(column)];
+    Column& c = filling(column);
     qsizetype bytes = 0;
     for (int i = 0; i < count; ++i)
         bytes += std::max<qsizetype>(size[i], 0);
@@ -120,12 +133,13 @@ void Table::appendTexts(int column, const char* block, qsizetype stride, const q
 
 void Table::reserve(int rows, qsizetype textBytes)
 {
-    const size_t total = size_t(rows_) + size_t(rows);
-    for (Column& c : columns_) {
+    Part& p = parts_.back();
+    const size_t total = size_t(p.rows) + size_t(rows);
+    for (Column& c : p.columns) {
         c.null.reserve(total);
         if (c.kind == Kind::Text) {
             c.ends.reserve(total);
-            const qsizetype perRow = rows_ > 0 ? qsizetype(c.chars.size()) / rows_ + 1 : textBytes;
+            const qsizetype perRow = p.rows > 0 ? qsizetype(c.chars.size()) / p.rows + 1 : textBytes;
             c.chars.reserve(c.chars.size() + size_t(perRow) * size_t(rows));
         } else if (c.kind == Kind::Double) {
             c.reals.reserve(total);
@@ -135,22 +149,22 @@ void Table::reserve(int rows, qsizetype textBytes)
     }
 }
 
-void Table::append(const Table& more)
+void Table::append(Table&& more)
 {
-    for (int i = 0; i < columnCount() && i < more.columnCount(); ++i) {
-        Column& c = columns_[size_t(i)];
-        const Column& m = more.columns_[size_t(i)];
-        c.null.insert(c.null.end(), m.null.begin(), m.null.end());
-        c.numbers.insert(c.numbers.end(), m.numbers.begin(), m.numbers.end());
-        c.reals.insert(c.reals.end(), m.reals.begin(), m.reals.end());
-        const qsizetype shift = qsizetype(c.chars.size());
-        c.chars.insert(c.chars.end(), m.chars.begin(), m.chars.end());
-        for (qsizetype end : m.ends)
-            c.ends.push_back(end + shift);
-    }
     for (auto it = more.edits_.cbegin(); it != more.edits_.cend(); ++it)
         edits_.insert(cell(int(it.key() >> 16) + rows_, int(it.key() & 0xffff)), it.value());
-    rows_ += more.rows_;
+    for (Part& p : more.parts_) {
+        if (p.rows == 0)
+            continue;
+        if (parts_.back().rows == 0) {
+            parts_.back() = std::move(p);
+        } else {
+            starts_.push_back(rows_);
+            parts_.push_back(std::move(p));
+        }
+        rows_ += parts_.back().rows;
+    }
+    more = Table();
 }
 
 void Table::appendEmptyRow()
@@ -175,9 +189,10 @@ void Table::removeLastRow()
     if (rows_ == 0)
         return;
     --rows_;
+    --parts_.back().rows;
     for (int i = 0; i < columnCount(); ++i) {
         edits_.remove(cell(rows_, i));
-        Column& c = columns_[size_t(i)];
+        Column& c = filling(i);
         c.null.pop_back();
         if (c.kind == Kind::Text) {
             c.ends.pop_back();
@@ -188,6 +203,10 @@ void Table::removeLastRow()
             c.numbers.pop_back();
         }
     }
+    if (parts_.back().rows == 0 && parts_.size() > 1) {
+        parts_.pop_back();
+        starts_.pop_back();
+    }
 }
 
 void Table::set(int row, int column, const QVariant& v) { edits_.insert(cell(row, column), v); }
@@ -195,8 +214,9 @@ void Table::set(int row, int column, const QVariant& v) { edits_.insert(cell(row
 qsizetype Table::bytes() const
 {
     qsizetype n = 0;
-    for (const Column& c : columns_)
-        n += qsizetype(c.null.size() + c.numbers.size() * 8 + c.reals.size() * 8 + c.chars.size()
-                       + c.ends.size() * sizeof(qsizetype));
+    for (const Part& p : parts_)
+        for (const Column& c : p.columns)
+            n += qsizetype(c.null.size() + c.numbers.size() * 8 + c.reals.size() * 8 + c.chars.size()
+                           + c.ends.size() * sizeof(qsizetype));
     return n;
 }
