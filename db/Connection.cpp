@@ -122,16 +122,16 @@ OdbcReader::Result Connection::select(const QString& statement, const QHash<QStr
     return read(statement, params, Shape::Rows);
 }
 
-OdbcReader::Result Connection::selectTable(const QString& statement, const QHash<QString, QVariant>& params)
+OdbcReader::Result Connection::selectTable(const QString& statement, const QHash<QString, QVariant>& params, Table* room)
 {
-    return read(statement, params, Shape::Table);
+    return read(statement, params, Shape::Table, room);
 }
 
-OdbcReader::Result Connection::read(const QString& statement, Shape shape)
+OdbcReader::Result Connection::read(const QString& statement, Shape shape, Table* room)
 {
     void* dbc = odbcHandle(statement);
     try {
-        return shape == Shape::Table ? OdbcReader::readTable(dbc, statement) : OdbcReader::readAll(dbc, statement);
+        return shape == Shape::Table ? OdbcReader::readTable(dbc, statement, room) : OdbcReader::readAll(dbc, statement);
     } catch (const DbError&) {
         if (!inTransaction_)
             checkAlive();
@@ -151,24 +151,25 @@ void Connection::selectBlocks(const QString& statement, const std::function<void
     }
 }
 
-OdbcReader::Result Connection::read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape)
+OdbcReader::Result Connection::read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape,
+                                    Table* room)
 {
     QStringList names;
     const QString body = SqlText::placeholders(statement, params, names);
     if (names.isEmpty() || inTransaction_)
-        return read(SqlText::bind(statement, params), shape);
+        return read(SqlText::bind(statement, params), shape, room);
     ensureOpen();
     QStringList values;
     for (const QString& n : names)
         values << SqlText::literal(params.value(n));
     for (int attempt = 0;; ++attempt) {
         if (unpreparable_.contains(body))
-            return read(SqlText::bind(statement, params), shape);
+            return read(SqlText::bind(statement, params), shape, room);
         const QString name = preparedName(body);
         if (name.isEmpty())
-            return read(SqlText::bind(statement, params), shape);
+            return read(SqlText::bind(statement, params), shape, room);
         try {
-            return read(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))), shape);
+            return read(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))), shape, room);
         } catch (const DbError&) {
             // A plan prepared before a table changed ("cached plan must not change result
             // type") fails at every run: drop it and prepare the text anew, once.

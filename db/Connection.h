@@ -36,7 +36,9 @@ public:
     // planned again; a text the server cannot prepare runs with its values as literals.
     OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
     // The same with the rows held by column (Table), as the client-side queries keep them.
-    OdbcReader::Result selectTable(const QString& statement, const QHash<QString, QVariant>& params = {});
+    // room: the table of an earlier reading whose memory the rows may take over.
+    OdbcReader::Result selectTable(const QString& statement, const QHash<QString, QVariant>& params = {},
+                                   Table* room = nullptr);
     // Reads a result too large to hold, a fetch at a time (OdbcReader::readBlocks).
     void selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock);
     // Runs a statement whose results nobody needs.
@@ -60,8 +62,9 @@ private:
     // The name the text is prepared under in this session; empty when it cannot be prepared.
     QString preparedName(const QString& body);
     enum class Shape { Rows, Table };
-    OdbcReader::Result read(const QString& statement, Shape shape);
-    OdbcReader::Result read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape);
+    OdbcReader::Result read(const QString& statement, Shape shape, Table* room = nullptr);
+    OdbcReader::Result read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape,
+                            Table* room = nullptr);
 
     QString name_;
     Session session_;

@@ -138,6 +138,7 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
     if (n <= 0)
         return;
     std::vector<Column> cols(n);
+    std::vector<Kind> kinds;
     SQLLEN rowBytes = 0;
     for (SQLSMALLINT i = 0; i < n; ++i) {
         SQLWCHAR name[256];
@@ -163,9 +164,10 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
             break;
         }
         }
-        result.table.addColumn(c.kind);
+        kinds.push_back(c.kind);
         rowBytes += c.width;
     }
+    result.table.startOver(kinds);
     // As many rows per fetch as fit in about a megabyte.
     const SQLULEN rowset = std::clamp<SQLULEN>(SQLULEN(1 << 20) / SQLULEN(std::max<SQLLEN>(rowBytes, 1)), 1, 512);
     SQLULEN fetched = 0;
@@ -224,9 +226,11 @@ Result readAll(void* dbc, const QString& statement)
     return result;
 }
 
-Result readTable(void* dbc, const QString& statement)
+Result readTable(void* dbc, const QString& statement, Table* room)
 {
     Result result;
+    if (room)
+        result.table = std::move(*room);
     run(dbc, statement, result, {});
     return result;
 }

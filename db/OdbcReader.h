@@ -18,8 +18,9 @@ struct Result {
 // dbc: the ODBC connection handle under the Qt connection. Throws DbError.
 // The rows as values, for small results read by the rules.
 Result readAll(void* dbc, const QString& statement);
-// The rows by column, for the client-side queries.
-Result readTable(void* dbc, const QString& statement);
+// The rows by column, for the client-side queries; room: a table of an earlier reading
+// whose memory the rows may take over (or nullptr).
+Result readTable(void* dbc, const QString& statement, Table* room = nullptr);
 // The same a fetch at a time (at most a few hundred rows), for results too large to hold:
 // each block carries the fields and that fetch's rows. The block is lent for the call only.
 void readBlocks(void* dbc, const QString& statement, const std::function<void(const Result& block)>& onBlock);

@@ -26,7 +26,7 @@ void Query::open()
 {
     if (open_)
         return;
-    OdbcReader::Result r = connection().selectTable(sql(), params());
+    OdbcReader::Result r = connection().selectTable(sql(), params(), &spare_);
     editing_ = Editing::None;
     changed_.clear();
     filterFn_.reset();
@@ -100,6 +100,10 @@ void Query::close()
     if (!open_)
         return;
     open_ = false;
+    // A query reopened (a journal, a list) fills the memory it had: new memory costs the
+    // system's time at every page. A year's report gives its memory back.
+    constexpr qsizetype kKept = qsizetype(8) << 20;
+    spare_ = data_.bytes() <= kKept ? std::move(data_) : Table();
     data_ = Table();
     visible_.clear();
     editing_ = Editing::None;

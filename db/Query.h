@@ -144,7 +144,8 @@ private:
     QStringList fields_;
     QVector<bool> numeric_;
     QHash<QString, int> index_;
-    Table data_; // every row read, by column
+    Table data_;  // every row read, by column
+    Table spare_; // the rows of the last opening, emptied, whose room the next one takes
     QVector<int> visible_;
     int cur_ = 0;
     bool eof_ = false;

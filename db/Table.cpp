@@ -30,6 +30,26 @@ void Table::addColumn(Kind kind)
     }
 }
 
+void Table::startOver(const std::vector<Kind>& kinds)
+{
+    if (kinds != kinds_ || parts_.size() != 1) {
+        *this = Table();
+        for (Kind k : kinds)
+            addColumn(k);
+        return;
+    }
+    edits_.clear();
+    rows_ = 0;
+    parts_.front().rows = 0;
+    for (Column& c : parts_.front().columns) {
+        c.null.clear();
+        c.numbers.clear();
+        c.reals.clear();
+        c.chars.clear();
+        c.ends.clear();
+    }
+}
+
 const Table::Part& Table::find(int row, int& at) const
 {
     const size_t i = size_t(std::upper_bound(starts_.begin(), starts_.end(), row) - starts_.begin()) - 1;

@@ -16,6 +16,9 @@ public:
     enum class Kind : unsigned char { Integer, Double, Date, Timestamp, Text };
 
     void addColumn(Kind kind);
+    // Empty again for columns of these kinds, keeping the room it had when they are the
+    // ones it held: a query read again fills the memory it filled before.
+    void startOver(const std::vector<Kind>& kinds);
     int columnCount() const { return int(kinds_.size()); }
     int rowCount() const { return rows_; }
     Kind kind(int column) const { return kinds_[size_t(column)]; }
