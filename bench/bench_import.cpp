@@ -119,7 +119,7 @@ int main(int argc, char** argv)
 {
     PwApplication qapp(argc, argv);
     const Bench::Target large = Bench::target(argc, argv);
-    const LegacySource::Places& places = LegacySource::configure(large.socketDir);
+    const LegacySource::Places& places = LegacySource::configure(large.socketDir, TestDb::Role::Client);
     std::printf("legacy source: %d journal records and the reference tables…\n", kJournal);
     LegacySource::create(largeSource());
     LegacySource::makeTarget(true, large.database);

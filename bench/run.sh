@@ -12,7 +12,21 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 if ! "$top/scripts/pgcluster.sh" psql "$dir" pw_large -qAtc "select 1 from accounts_dep.h_tabel limit 1" 2>/dev/null | grep -q 1; then
   echo "loading the large workshop…"
   "$top/scripts/pgcluster.sh" load "$dir" pw_large "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" \
-    "$top/db/demo/generate.sql" "$top/bench/gen_large.sql"
+    "$top/db/demo/generate.sql" "$top/bench/gen_large.sql" "$top/db/demo/done.sql"
+fi
+# The large workshop as a site has it: 50,000 persons of other applications beside the
+# workers (pw_site); the same with the earlier version's function and indexes, the
+# reference of bench_site (pw_site_earlier). bench_site makes the upgraded copy itself.
+psql_() { "$top/scripts/pgcluster.sh" psql "$dir" "$@"; }
+if ! psql_ pw_site -qAtc "select 1 from cmn_contractor.person where s_code = 'К-3'" 2>/dev/null | grep -q 1; then
+  echo "adding the persons of other applications…"
+  psql_ postgres -qc "drop database if exists pw_site_earlier" -c "drop database if exists pw_site_upgraded" \
+    -c "drop database if exists pw_site" -c "create database pw_site template pw_large"
+  psql_ pw_site -q -v ON_ERROR_STOP=1 -f "$top/bench/gen_foreign.sql"
+fi
+if ! psql_ pw_site_earlier -qAtc "select 1" 2>/dev/null | grep -q 1; then
+  psql_ postgres -qc "create database pw_site_earlier template pw_site"
+  psql_ pw_site_earlier -q -v ON_ERROR_STOP=1 -f "$top/bench/earlier_objects.sql"
 fi
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=($(cd "$top/bench" && ls bench_*.cpp | sed 's/\.cpp$//'))

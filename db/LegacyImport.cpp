@@ -63,7 +63,31 @@ QString literalOf(const QVariant& v, As as)
 
 QString tableName(const char* qualified) { return QString::fromLatin1(qualified).section(QLatin1Char('.'), 1); }
 
-// Empty when every target is a table; else why the import cannot go on.
+// Empty when the role may write every target and move its id sequence; else what it lacks.
+QString rightsRefusal(Connection& target, const QStringList& tables)
+{
+    const OdbcReader::Result r = target.select(
+        QStringLiteral("select t.name, case when has_table_privilege(t.name, 'INSERT') and has_table_privilege(t.name, 'DELETE') "
+                       "then 1 else 0 end, coalesce(s.seq, ''), case when s.seq is null or has_sequence_privilege(s.seq, 'UPDATE') "
+                       "then 1 else 0 end, current_user::text from unnest(array[%1]) with ordinality t(name, n) "
+                       "cross join lateral (select pg_get_serial_sequence(t.name, 'id') seq) s order by t.n")
+            .arg(tables.join(QLatin1Char(','))));
+    QStringList lacking;
+    QString role;
+    for (const QVector<QVariant>& row : r.rows) {
+        role = row[4].toString();
+        if (row[1].toInt() != 1)
+            lacking << QStringLiteral("запись в %1").arg(row[0].toString());
+        if (row[3].toInt() != 1)
+            lacking << QStringLiteral("изменение последовательности %1").arg(row[2].toString());
+    }
+    if (lacking.isEmpty())
+        return {};
+    return QStringLiteral("У пользователя %1 нет прав, нужных импорту: %2. Импорт не выполнен, в базе ничего не изменено.")
+        .arg(role, lacking.join(QStringLiteral(", ")));
+}
+
+// Empty when every target is a table the role may fill; else why the import cannot go on.
 QString refusal(Connection& target)
 {
     QStringList names;
@@ -88,7 +112,10 @@ QString refusal(Connection& target)
         if (kind != QLatin1String("r") && kind != QLatin1String("p"))
             return QStringLiteral("В базе-приёмнике %1 — не таблица.").arg(table) + nothing;
     }
-    return {};
+    QStringList qualified;
+    for (const Step& s : steps())
+        qualified << SqlText::quote(QString::fromLatin1(s.target));
+    return rightsRefusal(target, qualified);
 }
 
 // Copies one table; returns the rows written.

@@ -113,4 +113,20 @@ QString placeholders(const QString& text, const QHash<QString, QVariant>& params
     });
 }
 
+QString workerNumber(const QString& column)
+{
+    // The blanks are exactly those a conversion to numeric skips: a wider class such as
+    // \s also takes Unicode spaces, which the conversion refuses. Unbounded digits keep
+    // the test cheap (any count of them converts), and a code whose first character is no
+    // blank, sign or digit is passed over before the pattern is tried at all.
+    static const QString kWhole = QStringLiteral("'^[ \\t\\n\\r\\f\\v]*[-+]?[0-9]+[ \\t\\n\\r\\f\\v]*$'");
+    return QStringLiteral("case when ascii(%1) between 9 and 57 and %1 ~ %2 then %1::numeric end").arg(column, kWhole);
+}
+
+QString personsNumbered(const QString& numbers)
+{
+    return QStringLiteral("(select id, s_caption, s_code from cmn_contractor.person where %1 in (%2))")
+        .arg(workerNumber(QStringLiteral("s_code")), numbers);
+}
+
 } // namespace SqlText

@@ -24,4 +24,15 @@ QString bind(const QString& text, const QHash<QString, QVariant>& params);
 // The same text with $1, $2 … in place of the parameters that have values, for a prepared
 // statement; names receives the parameter of each number in order.
 QString placeholders(const QString& text, const QHash<QString, QVariant>& params, QStringList& names);
+// The worker number a text column of the shared person table holds: the whole number
+// written there, or null for any other text, so that the codes other applications keep
+// ('К-17', '') match no worker instead of failing the statement. Every statement that
+// finds workers by number takes it from here, and the optional index is built on it, so
+// that the server can use the index for those statements.
+QString workerNumber(const QString& column);
+// The persons of the shared table (id, s_caption, s_code) whose worker number is among the
+// numbers the subquery gives. The server finds them with one pass over the table against a
+// hash of those numbers (or through the optional index); joined on the number directly, it
+// has no estimate of the number and sorts the whole table instead.
+QString personsNumbered(const QString& numbers);
 }

@@ -24,7 +24,7 @@ today=$("$top/scripts/pgcluster.sh" psql "$dir" "$db" -qAtc \
 if [ "${today:-0}" = 0 ]; then
   echo "loading the demo workshop…"
   "$top/scripts/pgcluster.sh" load "$dir" "$db" "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" \
-    "$top/db/demo/generate.sql" "$top/db/demo/demo.sql"
+    "$top/db/demo/generate.sql" "$top/db/demo/demo.sql" "$top/db/demo/done.sql"
 fi
 echo "login codes: 0842 administrator, vindar planning, bruvane foreman, gelvo warehouse"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

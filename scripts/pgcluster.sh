@@ -4,6 +4,7 @@
 #   pgcluster.sh stop DIR
 #   pgcluster.sh load DIR DB FILE…  create DB (Russian ICU collation) and run the SQL files in it
 #   pgcluster.sh psql DIR DB [args] psql as "sys" on DB
+#   pgcluster.sh super DIR DB [args] psql as the server's superuser on DB (SQL on stdin or -c)
 # DIR holds data/ and the socket directory sock/. PostgreSQL refuses root, so as root
 # everything runs as the postgres user. Only the user who runs the server (and root) may
 # reach the socket, and every role but the server's own superuser logs in with a password.
@@ -60,5 +61,9 @@ psql)
   db=$1; shift
   exec "$PGBIN/psql" -h "$sock" -U sys -d "$db" "$@"
   ;;
-*) echo "usage: $0 start|stop|load|psql DIR …" >&2; exit 2 ;;
+super)
+  db=$1; shift
+  as_owner "$PGBIN/psql" -h "$sock" -U postgres -d "$db" -X -q -v ON_ERROR_STOP=1 "$@"
+  ;;
+*) echo "usage: $0 start|stop|load|psql|super DIR …" >&2; exit 2 ;;
 esac

@@ -341,7 +341,14 @@ void TForm1::MaintenanceChord()
     N16->setVisible(show);
 }
 
-void TForm1::N16Click() { SchemaUpgrade::run(dm().ADO_DB); }
+void TForm1::N16Click()
+{
+    // Steps that fail are skipped without a word, except for want of rights: the
+    // administrator has to learn that the additions are missing and why.
+    const QString lacking = SchemaUpgrade::rightsMessage(SchemaUpgrade::run(dm().ADO_DB));
+    if (!lacking.isEmpty())
+        seam().message(QMessageBox::Warning, QStringLiteral("Структура БД"), lacking);
+}
 
 void TForm1::N12Click()
 {

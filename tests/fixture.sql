@@ -18,6 +18,16 @@ insert into accounts_dep.person(id, fio, s_staffpos_hl) values
   (1, 'Антонов А.А.', 'Цех №1'), (2, 'Борисов Б.Б.', 'Цех №1'), (3, 'Васильев В.В.', 'Цех №2');
 -- A person of another application whose worker number (77) is not his id.
 insert into cmn_contractor.person(id, s_caption, s_code) values (500, 'Кодов К.К.', '77');
+-- Rows of other applications in the shared tables, as a site has them: persons who are not
+-- workers, with codes that are no worker number (text, empty, none, a Unicode space before
+-- the digits, a fraction, more digits than any id) or the number of nobody here, and goods
+-- without a group or with a group that is not there.
+insert into cmn_contractor.person(id, s_caption, s_code) values
+  (510, 'Чужой Ч.Ч.', 'К-17'), (511, 'Пустой П.П.', ''), (512, 'Безкодов Б.Б.', null),
+  (513, 'Пробелов П.П.', chr(8195) || '2'), (514, 'Дробный Д.Д.', '1.5'),
+  (515, 'Длинный Д.Д.', '123456789012345678901234567890'), (516, 'Сторонний С.С.', '900001');
+insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, s_description, id_msm_bs, massa, id_class_item) values
+  (190, 'Чужой товар', '', 1, null, null), (191, 'Товар чужой группы', '', 1, 1, 999);
 
 insert into accounts_dep.smena(id, w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, ok, vvod, prize,
                                id_doc, id_doc_item, id_gds_use, id_cons_use, f_gds_qty_use) values

@@ -134,7 +134,8 @@ private slots:
         q.open();
         QCOMPARE(q.fieldNames().size(), 3);
         // The column the schema upgrade adds changes the result type of a "select *".
-        TestDb::connect(db, QStringLiteral("prep_alter"))->execute("alter table accounts_dep.ver add column i_night int default 0");
+        TestDb::connect(db, QStringLiteral("prep_alter"), TestDb::Role::Site)
+            ->execute("alter table accounts_dep.ver add column i_night int default 0");
         q.reopen();
         QCOMPARE(q.fieldNames().size(), 4);
         q.reopen();
@@ -147,10 +148,11 @@ private slots:
         auto own = TestDb::connect(db, QStringLiteral("commit"));
         auto other = TestDb::connect(db, QStringLiteral("commit_other"));
         // A check that fires only at commit, as a deferred constraint does.
-        own->execute("create function no_zero() returns trigger language plpgsql as $$"
-                     " begin if new.d = 0 then raise exception 'zero at commit'; end if; return null; end $$");
-        own->execute("create constraint trigger no_zero after insert on accounts_dep.ver deferrable initially deferred"
-                     " for each row execute function no_zero()");
+        auto site = TestDb::connect(db, QStringLiteral("commit_site"), TestDb::Role::Site);
+        site->execute("create function no_zero() returns trigger language plpgsql as $$"
+                      " begin if new.d = 0 then raise exception 'zero at commit'; end if; return null; end $$");
+        site->execute("create constraint trigger no_zero after insert on accounts_dep.ver deferrable initially deferred"
+                      " for each row execute function no_zero()");
         bool failed = false;
         try {
             Transaction t(*own);
@@ -169,7 +171,7 @@ private slots:
     void backslashesStayTextWhateverTheServerSays()
     {
         const QString db = TestDb::create();
-        TestDb::connect(db, QStringLiteral("scs_admin"))
+        TestDb::connect(db, QStringLiteral("scs_admin"), TestDb::Role::Site)
             ->execute("alter database " + db + " set standard_conforming_strings = off");
         auto own = TestDb::connect(db, QStringLiteral("scs"));
         const QString name = QStringLiteral("x\\', null); delete from accounts_dep.smena; --");

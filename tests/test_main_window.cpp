@@ -6,8 +6,6 @@
 #include "TForm1.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
-#include "SqlText.h"
-#include "rules/DataModuleSql.h"
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QHeaderView>
@@ -301,43 +299,6 @@ private slots:
             QVERIFY(list->columnWidth(0) >= 150);
         });
         t.app->form<TForm1>()->N4Click();
-    }
-
-    // Workers are found by whole-number codes only: other applications' persons with any
-    // code leave the lists working, and on clean data the rows are those of the cast.
-    void personsWithCodesOfOtherApplications()
-    {
-        TestApp t;
-        t.login();
-        const auto rowsOf = [&](const QString& sql, const QHash<QString, QVariant>& params) {
-            QStringList out;
-            for (const auto& r : t.dm().ADO_DB.select(SqlText::bind(sql, params)).rows) {
-                QStringList cells;
-                for (const QVariant& v : r)
-                    cells << Query::toText(v);
-                out << cells.join('|');
-            }
-            return out;
-        };
-        const QHash<QString, QVariant> day{{"data", QDate(2025, 4, 1)}, {"ok", "ta"}};
-        const QHash<QString, QVariant> month{{"mnth", 4}, {"yea", 2025}, {"date1", QDate(2025, 4, 1)}, {"date2", QDate(2025, 5, 1)}};
-        t.exec("insert into accounts_dep.h_tabel(w_id, month, year, smena, d1) values (77, 4, 2025, 1, 8), (2, 4, 2025, 1, 9)");
-        for (int shift = 1; shift <= 4; ++shift) {
-            const QString ours = DataModuleSql::smena(shift).join('\n');
-            QString cast = ours;
-            cast.replace("accounts_dep.person_code(s_code)", "s_code::t_id");
-            QCOMPARE(rowsOf(ours, day), rowsOf(cast, day));
-        }
-        for (int shift = 1; shift <= 3; ++shift) {
-            const QString ours = DataModuleSql::hTabel(shift).join('\n');
-            QString cast = ours;
-            cast.replace("accounts_dep.person_code(person.s_code)", "person.s_code::integer");
-            QCOMPARE(rowsOf(ours, month), rowsOf(cast, month));
-        }
-        t.exec("insert into cmn_contractor.person(id, s_caption, s_code) values (501, 'Чужой Ч.Ч.', 'К-17'), (502, 'Пустой П.П.', '')");
-        click(t, "TForm1", "Button8");
-        QCOMPARE(names(t.dm().Smena1), (QStringList{"Антонов А.А.", "Борисов Б.Б.", "Кодов К.К."}));
-        QCOMPARE(rowsOf(DataModuleSql::hTabel(1).join('\n'), month).size(), 3);
     }
 
     void reportsPeriod_data()

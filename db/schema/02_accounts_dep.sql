@@ -1,13 +1,6 @@
 -- The workshop's own schema.
 create schema accounts_dep;
 
--- A worker number as a person of the shared schema holds it in s_code: other applications
--- may keep any text there ('К-17', ''), so only a whole number counts and anything else
--- matches no worker instead of failing the statement. Not strict, so that it is inlined.
-create function accounts_dep.person_code(code text) returns numeric
-  language sql immutable parallel safe
-  as $$ select case when code ~ '^\s*[-+]?[0-9]{1,15}\s*$' then code::numeric end $$;
-
 create table accounts_dep.smena (
   id            serial primary key,
   w_id          integer,
@@ -104,16 +97,24 @@ CREATE OR REPLACE VIEW accounts_dep.izdel AS SELECT gds.s_caption AS marka,	gds.
 
 -- Workers as the workshop keeps them. Every worker is also a person of the shared
 -- schema with the same id, the name as caption and the id as worker number (s_code),
--- which is how the journal, timesheet and report statements find him.
+-- which is how the journal, timesheet and report statements find him. A new worker takes
+-- his id from the shared persons' sequence, so that it never meets a person of another
+-- application.
 create table accounts_dep.person (
-  id            integer primary key default nextval('cmn_contractor.person_id_seq'),
+  id            integer primary key,
   fio           varchar(254),
   s_staffpos_hl varchar(254)
 );
 
-create function accounts_dep.person_sync() returns trigger language plpgsql as $$
+-- Runs with its owner's rights: the client's role may change workers without any right
+-- on the shared person table or its sequence.
+create function accounts_dep.person_sync() returns trigger
+  language plpgsql security definer set search_path = pg_catalog, pg_temp as $$
 begin
   if tg_op = 'INSERT' then
+    if new.id is null then
+      new.id := nextval('cmn_contractor.person_id_seq');
+    end if;
     insert into cmn_contractor.person(id, s_caption, s_code) values (new.id, new.fio, new.id::text);
   elsif tg_op = 'UPDATE' then
     update cmn_contractor.person set id = new.id, s_caption = new.fio, s_code = new.id::text
@@ -125,5 +126,5 @@ begin
   return new;
 end $$;
 
-create trigger person_sync after insert or update or delete on accounts_dep.person
+create trigger person_sync before insert or update or delete on accounts_dep.person
   for each row execute function accounts_dep.person_sync();

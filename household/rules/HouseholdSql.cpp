@@ -89,19 +89,29 @@ QString cellUpdateAfterDeleteStatement(qint64 worker, int kind, bool night, cons
         + QStringLiteral(" and year=") + num(day.year());
 }
 
+// Each average-rate record gets its worker's rate of the month on its group. The rates are
+// summed once for all the month's records (per worker, group and day-off flag, which
+// enters each term as it did) and joined to them, rather than summed once per record,
+// which reads the whole journal for every record where no index serves it.
 QString repriceStatement(int month, int year)
 {
     const QDate next = QDate(year, month, 1).addMonths(1);
-    return QStringLiteral(
-               "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
-               "then 0 else  coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) end as "
-               "price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p where "
-               "i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id  and s.data<'01.")
+    const auto records = [&](const QString& t) {
+        return t + QStringLiteral("i_mnth = ") + num(month) + QStringLiteral(" and ") + t + QStringLiteral("i_year = ")
+            + num(year) + QStringLiteral(" and ") + t + QStringLiteral("id_o =7778");
+    };
+    return QStringLiteral("UPDATE accounts_dep.fatigue f SET price=coalesce(x.price,0) from accounts_dep.fatigue r left join "
+                          "(select k.id_p, k.id_nom, k.i_holiday, case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
+                          "then 0 else  coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*k.i_holiday))/sum(time),0)::numeric(10,2) end as "
+                          "price from (select distinct id_p, id_nom, i_holiday from accounts_dep.fatigue where ")
+        + records(QString())
+        + QStringLiteral(") k, cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, accounts_dep.person p where "
+                         "i.id_level =2 and s.i_id = gas.id and gas.id_class_item =i.id  and s.data<'01.")
         + num(next.month()) + QLatin1Char('.') + num(next.year()) + QStringLiteral("' and s.data>='01.") + num(month)
         + QLatin1Char('.') + num(year)
-        + QStringLiteral("' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by "
-                         "fio),0) where i_mnth = ")
-        + num(month) + QStringLiteral(" and i_year = ") + num(year) + QStringLiteral(" and id_o =7778");
+        + QStringLiteral("' and p.id=s.w_id and p.id=k.id_p and i.id=k.id_nom group by k.id_p, k.id_nom, k.i_holiday) x "
+                         "on x.id_p=r.id_p and x.id_nom=r.id_nom and x.i_holiday=r.i_holiday where f.id=r.id and ")
+        + records(QStringLiteral("f."));
 }
 
 } // namespace HouseholdSql

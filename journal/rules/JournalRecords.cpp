@@ -34,9 +34,11 @@ bool namesExist(Connection& c, const EntryRules::Record& r)
     if (!c.select(QStringLiteral("select id from accounts_dep.person where id=") + w + QStringLiteral(" for key share"))
              .rows.isEmpty())
         return true;
-    // A person of another application, found by id or worker number as the journal finds him.
-    return !c.select(QStringLiteral("select id from cmn_contractor.person where id=") + w
-                     + QStringLiteral(" or accounts_dep.person_code(s_code)=") + w + QStringLiteral(" limit 1"))
+    // A person of another application, found by id or worker number as the journal finds
+    // him: by id first, so that the codes are looked through only when that finds no one.
+    return !c.select(QStringLiteral("(select id from cmn_contractor.person where id=") + w
+                     + QStringLiteral(") union all (select id from cmn_contractor.person where ")
+                     + SqlText::workerNumber(QStringLiteral("s_code")) + QLatin1Char('=') + w + QStringLiteral(") limit 1"))
                 .rows.isEmpty();
 }
 

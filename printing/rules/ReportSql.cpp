@@ -1,4 +1,5 @@
 #include "ReportSql.h"
+#include "SqlText.h"
 #include <QDate>
 
 namespace ReportSql {
@@ -9,7 +10,7 @@ QStringList tReportByWorker()
         "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, ",
         "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid,",
         "izdel.nom, oper.naimen, color from cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,",
-        "accounts_dep.oper where w_id=accounts_dep.person_code(s_code) and izdel.id=smena.i_id and vid_oper.id=oper.vid",
+        "accounts_dep.oper where w_id=" + SqlText::workerNumber("s_code") + " and izdel.id=smena.i_id and vid_oper.id=oper.vid",
         "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ",
         "group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, izdel.nom",
     };
@@ -35,8 +36,8 @@ QStringList wReport()
         "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*",
         "smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as s_prize ",
         "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where ",
-        "smena.o_id=oper.id and smena.w_id=accounts_dep.person_code(s_code) and smena.i_id=izdel.id ",
-        "and smena.o_id=oper.id and w_id=accounts_dep.person_code(s_code) and oper.vid=vid_oper.id ",
+        "smena.o_id=oper.id and smena.w_id=" + SqlText::workerNumber("s_code") + " and smena.i_id=izdel.id ",
+        "and smena.o_id=oper.id and w_id=" + SqlText::workerNumber("s_code") + " and oper.vid=vid_oper.id ",
         "and smena.data<:data2 and smena.data>=:data1 group by fio, marka, ",
         "vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, oper.naimen",
     };
@@ -55,6 +56,7 @@ QStringList iReport()
     };
 }
 
+// The persons are looked up for the month's numbers only.
 QStringList hTabel()
 {
     return {
@@ -65,8 +67,9 @@ QStringList hTabel()
         "sum(d18) as sd18,sum(d19) as sd19,sum(d20) as sd20,sum(d21) as sd21,",
         "sum(d22) as sd22,sum(d23) as sd23,sum(d24) as sd24,sum(d25) as sd25,",
         "sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29,",
-        "sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, cmn_contractor.person person where",
-        "h_tabel.w_id=accounts_dep.person_code(person.s_code) and month=:mnth and",
+        "sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, "
+            + SqlText::personsNumbered("select w_id from accounts_dep.h_tabel where month=:mnth and year=:yea") + " person where",
+        "h_tabel.w_id=" + SqlText::workerNumber("person.s_code") + " and month=:mnth and",
         "year=:yea group by fio order by fio",
     };
 }

@@ -10,6 +10,7 @@ namespace LegacySource {
 namespace {
 Places g_places;
 QString g_socketDir;
+TestDb::Role g_admin = TestDb::Role::Site;
 
 struct Table {
     const char* name;
@@ -45,17 +46,20 @@ QString spelled(const QString& name, Names names)
     return name;
 }
 
-std::unique_ptr<Connection> admin()
+std::unique_ptr<Connection> admin(const QString& database = QStringLiteral("postgres"))
 {
+    if (g_admin == TestDb::Role::Site)
+        return TestDb::connect(database, QStringLiteral("legacy_admin"), TestDb::Role::Site);
     auto c = std::make_unique<Connection>(QStringLiteral("legacy_admin"));
-    c->setConnectionString(Shell::connectionString(QStringLiteral("postgres"), g_socketDir));
+    c->setConnectionString(Shell::connectionString(database, g_socketDir));
     c->open();
     return c;
 }
 } // namespace
 
-const Places& configure(const QString& socketDir)
+const Places& configure(const QString& socketDir, TestDb::Role admin)
 {
+    g_admin = admin;
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pwlegacy-XXXXXX"));
     g_socketDir = socketDir;
     g_places.dir = dir.path();
@@ -127,19 +131,29 @@ QStringList sampleRows()
     };
 }
 
-void makeTarget(bool legacy, const QString& from)
+void makeTarget(bool legacy, const QString& from, bool clientOwns)
 {
     {
         auto a = admin();
         a->execute(QStringLiteral("drop database if exists %1 with (force)").arg(g_places.target));
         a->execute(QStringLiteral("create database %1 template %2").arg(g_places.target, from));
     }
-    if (!legacy)
-        return;
-    auto c = connectTarget(QStringLiteral("legacy_layout"));
-    c->execute(QStringLiteral("drop view accounts_dep.izdel"));
-    c->execute(QStringLiteral("create table accounts_dep.izdel (id serial primary key, marka varchar(254), "
-                              "nom varchar(255), massa numeric(28,6))"));
+    auto c = admin(g_places.target);
+    const bool site = g_admin == TestDb::Role::Site;
+    if (legacy) {
+        // Made by the owner of the rest, with the client's everyday rights on it.
+        if (site)
+            c->execute(QStringLiteral("set role pw_owner"));
+        c->execute(QStringLiteral("drop view accounts_dep.izdel"));
+        c->execute(QStringLiteral("create table accounts_dep.izdel (id serial primary key, marka varchar(254), "
+                                  "nom varchar(255), massa numeric(28,6))"));
+        if (site)
+            c->execute(QStringLiteral("grant select, insert, update, delete on accounts_dep.izdel to sys; "
+                                      "grant usage on sequence accounts_dep.izdel_id_seq to sys; reset role"));
+    }
+    c.reset();
+    if (site && clientOwns)
+        TestDb::makeClientOwner(g_places.target);
 }
 
 void dropTarget() { admin()->execute(QStringLiteral("drop database if exists %1 with (force)").arg(g_places.target)); }

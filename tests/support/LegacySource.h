@@ -1,5 +1,6 @@
 #pragma once
 #include "Connection.h"
+#include "TestDb.h"
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -16,7 +17,9 @@ struct Places {
 };
 // Writes the odbc.ini of both data sources and points ODBCINI at it. The driver manager
 // reads its files once per process: call this before the first connection of any kind.
-const Places& configure(const QString& socketDir);
+// admin is the role that makes and drops the target: the site's administrator in the test
+// cluster, the client's own role where it owns everything (the benchmarks' cluster).
+const Places& configure(const QString& socketDir, TestDb::Role admin = TestDb::Role::Site);
 const Places& places();
 
 // The tables of the legacy layout as the old database names them (capital columns).
@@ -33,8 +36,9 @@ void create(const QStringList& statements, const QStringList& omit = {}, Names n
 QStringList sampleRows();
 
 // The target database anew, copied from the template; legacy: izdel a table (as before
-// the schema upgrade) instead of the view.
-void makeTarget(bool legacy = true, const QString& from = QStringLiteral("pw_template"));
+// the schema upgrade) instead of the view. The client's role owns its objects unless
+// clientOwns is false; then it has the everyday rights only.
+void makeTarget(bool legacy = true, const QString& from = QStringLiteral("pw_template"), bool clientOwns = true);
 std::unique_ptr<Connection> connectTarget(const QString& name);
 void dropTarget();
 

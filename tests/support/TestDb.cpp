@@ -9,6 +9,7 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -24,12 +25,28 @@ QString clusterDir()
 
 QString socketDir() { return clusterDir() + QStringLiteral("/sock"); }
 
-std::unique_ptr<Connection> connect(const QString& database, const QString& name)
+std::unique_ptr<Connection> connect(const QString& database, const QString& name, Role role)
 {
     auto c = std::make_unique<Connection>(name);
-    c->setConnectionString(Shell::connectionString(database, socketDir()));
+    QString s = Shell::connectionString(database, socketDir());
+    if (role == Role::Site) {
+        static const QRegularExpression uid(QStringLiteral("UID=[^;]*")), pwd(QStringLiteral("PWD=[^;]*"));
+        s.replace(uid, QStringLiteral("UID=pw_site")).replace(pwd, QStringLiteral("PWD=sitepass"));
+    }
+    c->setConnectionString(s);
     c->open();
     return c;
+}
+
+void makeClientOwner(const QString& database)
+{
+    auto c = connect(database, QStringLiteral("owner_") + database, Role::Site);
+    // A new owner needs the right to create where its objects stand.
+    c->execute(QStringLiteral("grant create on database %1 to sys").arg(database));
+    c->execute(QStringLiteral("do $$ declare s text; begin for s in select nspname from pg_namespace "
+                              "where nspowner = 'pw_owner'::regrole or nspname = 'public' loop "
+                              "execute format('grant create on schema %I to sys', s); end loop; end $$"));
+    c->execute(QStringLiteral("reassign owned by pw_owner to sys"));
 }
 
 QString create(const QString& from)
@@ -39,8 +56,10 @@ QString create(const QString& from)
                              .arg(QCoreApplication::applicationPid())
                              .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
                              .arg(counter.fetchAndAddRelaxed(1));
-    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("admin_") + name);
+    auto admin = connect(QStringLiteral("postgres"), QStringLiteral("admin_") + name, Role::Site);
     admin->execute(QStringLiteral("create database %1 template %2").arg(name, from));
+    // Not even temporary tables for the client.
+    admin->execute(QStringLiteral("revoke temporary on database %1 from public").arg(name));
     return name;
 }
 
@@ -53,7 +72,7 @@ TestApp::TestApp(const QString& from)
     app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()}, buildProgram);
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
-    check = TestDb::connect(database, QStringLiteral("check_") + database);
+    check = TestDb::connect(database, QStringLiteral("check_") + database, TestDb::Role::Site);
     if (auto* a = dynamic_cast<PwApplication*>(QCoreApplication::instance()))
         a->setSeam(&seam);
 }

@@ -26,10 +26,16 @@ class QTableView;
 namespace TestDb {
 QString clusterDir();
 QString socketDir();
+// Who connects: the client's role (everyday rights only), or the site's administrator,
+// who owns the databases and may change anything in them.
+enum class Role { Client, Site };
 // A new database copied from the template (or from another database of the cluster).
 QString create(const QString& from = QStringLiteral("pw_template"));
 // A connection of the test's own to a database, as the client makes it.
-std::unique_ptr<Connection> connect(const QString& database, const QString& name);
+std::unique_ptr<Connection> connect(const QString& database, const QString& name, Role role = Role::Client);
+// Hands every object of the database to the client's role, as a site does where the client
+// may run the maintenance commands.
+void makeClientOwner(const QString& database);
 }
 
 // The program on a fresh copy of the fixture (or of the demo workshop, "pw_demo"), with a
@@ -42,7 +48,7 @@ struct TestApp {
     ScriptedSeam seam;
     QString database;
     std::unique_ptr<App> app;
-    std::unique_ptr<Connection> check; // the test's own connection, for looking at rows
+    std::unique_ptr<Connection> check; // the test's own connection as the site's administrator
 
     TDataModule6& dm() const;
     // Logs in with a code and leaves the main window open and active.

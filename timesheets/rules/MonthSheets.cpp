@@ -29,48 +29,52 @@ const QStringList kDaySums = {
     "sum(coalesce(h.d26,0)) d26,sum(coalesce(h.d27,0)) d27,sum(coalesce(h.d28,0)) d28,sum(coalesce(h.d29,0)) d29,sum(coalesce(h.d30,0)) d30,sum(coalesce(h.d31,0)) d31",
 };
 
+// Each worker's journal and household sums of the month are taken once for the whole
+// workshop and joined to his timesheet lines, instead of being summed again for every line
+// (which reads the whole journal once per worker where no index serves it). A worker
+// without records of the month gets the same empty sums and zero rate as before.
+const char* const kJournalSums =
+    "left join (select s.w_id, sum(s.time) i_time, sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2) f_price,\n"
+    "case when coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else coalesce(sum((s.kol_vo-s.brak)*s.cena)/sum(time),0)::numeric(10,2) end average_price\n"
+    "from accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 group by s.w_id) s on s.w_id=h.w_id";
+
 QString pieceWork()
 {
-    return (QStringList{
-                "select p.s_caption fio, p.id,h.i_type,",
-                "(select sum(s.time) from accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and s.w_id=p.id) i_time,",
-                "(select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and s.w_id=p.id) f_price,",
-                "(select case when coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else coalesce(sum((s.kol_vo-s.brak)*s.cena)/sum(time),0)::numeric(10,2) end from accounts_dep.smena s where s.data<:d_date5 and s.data>=:d_date6 and s.w_id=p.id) average_price,"}
+    return (QStringList{"select p.s_caption fio, p.id,h.i_type,", "s.i_time, s.f_price, coalesce(s.average_price,0) average_price,"}
             + kDaySums
-            + QStringList{"from  cmn_contractor.person p, accounts_dep.h_tabel h",
+            + QStringList{"from  cmn_contractor.person p, accounts_dep.h_tabel h", kJournalSums,
                           "where h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=0",
-                          "group by p.id, p.s_caption, h.i_type", "order by fio"})
+                          "group by p.id, p.s_caption, h.i_type, s.i_time, s.f_price, s.average_price", "order by fio"})
         .join(QLatin1Char('\n'));
 }
 
 QString household(const QString& kind)
 {
-    const QString o = QStringLiteral("f.id_o=") + kind;
     return (QStringList{
                 "select p.s_caption fio, p.id,h.i_type, case when h.i_night=0 then 'дн.' else 'ноч.' end as s_night, h.i_night,",
-                "(select sum(f.cnt) from accounts_dep.fatigue f where f.d_date<:d_date1 and f.d_date>=:d_date2 and f.id_p=p.id and " + o + " and f.i_night=h.i_night) i_time,",
-                "(select sum(f.cnt*f.price)::numeric(10,2) from accounts_dep.fatigue f where f.d_date<:d_date3 and f.d_date>=:d_date4 and f.id_p=p.id and " + o + " and f.i_night=h.i_night) f_price,",
-                "(select case when coalesce(sum(f.cnt),0)::numeric(10,2)=0 then 0 else coalesce(sum((f.cnt*f.price))/sum(f.cnt),0)::numeric(10,2) end ",
-                "from accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and f.id_p=p.id and " + o + " and f.i_night=h.i_night) average_price,"}
+                "f.i_time, f.f_price, coalesce(f.average_price,0) average_price,"}
             + kDaySums
             + QStringList{"from  cmn_contractor.person p, accounts_dep.h_tabel h",
+                          "left join (select f.id_p, f.i_night, sum(f.cnt) i_time, sum(f.cnt*f.price)::numeric(10,2) f_price,",
+                          "case when coalesce(sum(f.cnt),0)::numeric(10,2)=0 then 0 else coalesce(sum((f.cnt*f.price))/sum(f.cnt),0)::numeric(10,2) end average_price",
+                          "from accounts_dep.fatigue f where f.d_date<:d_date1 and f.d_date>=:d_date2 and f.id_o=" + kind
+                              + " group by f.id_p, f.i_night) f on f.id_p=h.w_id and f.i_night=h.i_night",
                           "where h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=" + kind + " ",
-                          "group by p.id, p.s_caption, h.i_type, h.i_night", "order by fio"})
+                          "group by p.id, p.s_caption, h.i_type, h.i_night, f.i_time, f.f_price, f.average_price",
+                          "order by fio"})
         .join(QLatin1Char('\n'));
 }
 
 QString general()
 {
-    return (QStringList{
-                "select p.s_caption fio, p.id,",
-                "coalesce((select sum(s.time) from accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and s.w_id=p.id),0)+",
-                "coalesce((select sum(f.cnt) from accounts_dep.fatigue f where f.d_date<:d_date7 and f.d_date>=:d_date8 and f.id_p=p.id),0) i_time,",
-                "coalesce((select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and s.w_id=p.id),0)+ ",
-                "coalesce((select sum(f.cnt*f.price)::numeric(10,2)from accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and f.id_p=p.id),0) f_price,"}
+    return (QStringList{"select p.s_caption fio, p.id,", "coalesce(s.i_time,0)+coalesce(f.i_time,0) i_time,",
+                        "coalesce(s.f_price,0)+coalesce(f.f_price,0) f_price,"}
             + kDaySums
-            + QStringList{"from  cmn_contractor.person p, accounts_dep.h_tabel h",
-                          "where h.year=:i_year and h.month=:i_month and h.w_id=p.id", "group by p.id, p.s_caption",
-                          "order by fio"})
+            + QStringList{"from  cmn_contractor.person p, accounts_dep.h_tabel h", kJournalSums,
+                          "left join (select f.id_p, sum(f.cnt) i_time, sum(f.cnt*f.price)::numeric(10,2) f_price",
+                          "from accounts_dep.fatigue f where f.d_date<:d_date7 and f.d_date>=:d_date8 group by f.id_p) f on f.id_p=h.w_id",
+                          "where h.year=:i_year and h.month=:i_month and h.w_id=p.id",
+                          "group by p.id, p.s_caption, s.i_time, f.i_time, s.f_price, f.f_price", "order by fio"})
         .join(QLatin1Char('\n'));
 }
 } // namespace
@@ -114,7 +118,7 @@ void setSheetParams(Statement& s, int month, int year, bool general)
     const QDate first(year, month, 1);
     s.setParam(QStringLiteral("i_month"), month);
     s.setParam(QStringLiteral("i_year"), year);
-    setPairs(s, first, first.addMonths(1), {1, 3, 5});
+    setPairs(s, first, first.addMonths(1), {1});
     if (general)
         setPairs(s, first, first.addMonths(1), {7});
 }

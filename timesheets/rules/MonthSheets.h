@@ -30,8 +30,8 @@ extern const char* const Price;    // price, "Сделка:"
 extern const char* const Price7;   // price7, "Хоз. работы:"
 extern const char* const Price8;   // price8, "Ср. сдел.:"
 
-// The month's parameters: i_month, i_year and the date pairs (upper bound the first day of
-// the next month, lower bound the first of the month; d_date7/8 only where asked).
+// The month's parameters: i_month, i_year and the date pair d_date1/2 (upper bound the first
+// day of the next month, lower bound the first of the month; d_date7/8 as well where asked).
 void setSheetParams(Statement& s, int month, int year, bool general);
 void setTotalParams(Statement& s, int month, int year, bool twoPairs);
 
