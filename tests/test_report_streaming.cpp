@@ -116,9 +116,9 @@ private slots:
         QTest::addColumn<QStringList>("ends"); // last group of each range; "" an open end
         QTest::newRow("small: whole") << QVector<qint64>{100, 100, 100} << QStringList{""};
         QTest::newRow("first page, then growing") << QVector<qint64>{200, 200, 100, 100, 100, 100, 100, 100, 100, 100}
-                                                  << QStringList{"g01", "g03", "g05", ""};
+                                                  << QStringList{"g01", "g04", ""};
         QTest::newRow("one large first group") << QVector<qint64>{5000, 10, 10, 10, 10, 10, 10, 10}
-                                               << QStringList{"g00", "g01", "g03", ""};
+                                               << QStringList{"g00", "g03", ""};
     }
     void rangesFollowTheGroups()
     {
@@ -187,7 +187,7 @@ private slots:
         TestApp p(demo);
         const BothWays b = bothWays(*p.app, kReports[report], QDate::currentDate().addDays(-60),
                                     QDate::currentDate().addDays(1), kind);
-        QVERIFY(b.parts >= 4); // ranges read one after the other
+        QVERIFY(b.parts >= 3); // ranges read one after the other
         QVERIFY(b.whole.size() >= (kind ? 1 : 2));
         QCOMPARE(b.streamed, b.whole);
     }

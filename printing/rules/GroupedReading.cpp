@@ -195,17 +195,16 @@ std::vector<Range> plan(const std::vector<std::pair<QString, qint64>>& groups, c
         total += g.second;
     if (total <= sizes.wholeBelow || groups.size() < 2)
         return {Range{}};
-    // Ends of the ranges: the first as soon as a page's worth is in, then a seventh, two
-    // sevenths and four sevenths of the rest.
+    // Ends of the ranges: the first as soon as a page's worth is in, then a third of the
+    // rest, then the rest. Every range costs the server a pass over the journal of the
+    // period: more of them would bring pages sooner but the last one later.
     std::vector<Range> out;
     std::optional<QString> after;
     qint64 seen = 0, first = -1;
     int share = 0;
-    const int shares[] = {1, 3, 7};
     for (size_t i = 0; i + 1 < groups.size(); ++i) {
         seen += groups[i].second;
-        const bool end = first < 0 ? seen >= sizes.firstRows
-                                   : share < 2 && (seen - first) * 7 >= (total - first) * shares[share];
+        const bool end = first < 0 ? seen >= sizes.firstRows : share < 1 && (seen - first) * 3 >= total - first;
         if (!end)
             continue;
         out.push_back(Range{after, groups[i].first});

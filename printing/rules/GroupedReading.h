@@ -32,8 +32,8 @@ struct Range {
 QString part(const QString& statement, const Range& range);
 
 // The ranges to read: the first ends once firstRows journal rows are in, so that the
-// first page comes at once; the rest are a seventh, two sevenths and four sevenths of
-// what remains. A result of at most wholeBelow rows is read whole.
+// first page comes at once; then a third of what remains, then the rest. A result of at
+// most wholeBelow rows is read whole.
 struct Sizes {
     qint64 firstRows = 300;
     qint64 wholeBelow = 20000;
