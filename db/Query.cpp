@@ -26,7 +26,8 @@ void Query::open()
 {
     if (open_)
         return;
-    OdbcReader::Result r = connection().selectTable(sql(), params(), &spare_);
+    OdbcReader::Result r = plannedEachTime_ ? connection().selectTable(boundSql(), {}, &spare_)
+                                            : connection().selectTable(sql(), params(), &spare_);
     editing_ = Editing::None;
     changed_.clear();
     filterFn_.reset();

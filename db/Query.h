@@ -55,6 +55,10 @@ public:
     void close();
     void reopen() { close(); open(); }
     bool isOpen() const { return open_; }
+    // Planned anew at every opening with its values in the text, rather than prepared once:
+    // for a report over a period, whose best plan the period decides (a plan made for any
+    // period sorts a month of rows the slow way).
+    void setPlannedEachTime(bool on) { plannedEachTime_ = on; }
 
     // Opened on rows still being read (a report's year, a group range at a time): the
     // reader hands them over a result at a time, each following the last in order. Waits
@@ -140,6 +144,7 @@ private:
     void take(OdbcReader::Result&& r);
 
     bool open_ = false;
+    bool plannedEachTime_ = false;
     std::unique_ptr<ReadAhead> reader_;
     QStringList fields_;
     QVector<bool> numeric_;

@@ -53,6 +53,7 @@ Query* ReportLayout::makeQuery(const QString& name, const QStringList& sql)
 {
     auto* q = new Query(app.DataModule6()->ADO_DB, name, this);
     q->setSql(sql);
+    q->setPlannedEachTime(true);
     return q;
 }
 

@@ -25,6 +25,7 @@ TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
     connect(ui->Button6, &QPushButton::clicked, this, &TForm18::Button6Click);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(ReportSql::xlsRep());
+    XLS_Rep->setPlannedEachTime(true);
     fixSize();
 }
 
