@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <ctime>
 
 namespace Bench {
 
@@ -32,6 +33,21 @@ double timeMs(const std::function<void()>& fn)
     t.start();
     fn();
     return t.nsecsElapsed() / 1e6;
+}
+
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double sum(const QVector<double>& v)
+{
+    double s = 0;
+    for (double x : v)
+        s += x;
+    return s;
 }
 
 double median(QVector<double> v)

@@ -23,7 +23,10 @@ struct Program {
 };
 // Milliseconds of one run of fn.
 double timeMs(const std::function<void()>& fn);
+// Milliseconds of processor time this process has used so far.
+double processCpuMs();
 double median(QVector<double> v);
+double sum(const QVector<double>& v);
 // psql's own timing of each statement (\timing), in ms, one psql session for all rounds.
 QVector<double> psqlTimes(const Target& t, const QStringList& statements, int rounds);
 // Peak resident memory of this process, in MB.

@@ -13,13 +13,6 @@
 #include <QDate>
 #include <cstdio>
 
-static double sum(const QVector<double>& v)
-{
-    double s = 0;
-    for (double x : v)
-        s += x;
-    return s;
-}
 
 int main(int argc, char** argv)
 {
@@ -42,7 +35,7 @@ int main(int argc, char** argv)
     QVector<double> ours, floor;
     for (int r = 0; r < rounds; ++r) {
         ours << Bench::timeMs([&] { ShiftTimesheet::rebuild(c, m, y); });
-        floor << sum(Bench::psqlTimes(target, plain, 1));
+        floor << Bench::sum(Bench::psqlTimes(target, plain, 1));
     }
     const QString rowsMade = QString::number(Rows::firstInteger(
         c, QStringLiteral("select count(*) from accounts_dep.h_tabel where month=%1 and year=%2 and smena is not null").arg(m).arg(y)));
@@ -67,7 +60,7 @@ int main(int argc, char** argv)
     const int openRounds = 11;
     QVector<double> oursOpen, theirsOpen;
     for (int r = 0; r < openRounds; ++r) {
-        theirsOpen << sum(Bench::psqlTimes(target, statementsOfGrids, 1));
+        theirsOpen << Bench::sum(Bench::psqlTimes(target, statementsOfGrids, 1));
         oursOpen << Bench::timeMs([&] {
             for (Query* q : grids) {
                 q->close();

@@ -157,11 +157,23 @@ void* Connection::odbcHandle(const QString& statement)
     return *static_cast<void* const*>(handle.constData());
 }
 
-OdbcReader::Result Connection::select(const QString& statement)
+OdbcReader::Result Connection::select(const QString& statement) { return read(statement, Shape::Rows); }
+
+OdbcReader::Result Connection::select(const QString& statement, const QHash<QString, QVariant>& params)
+{
+    return read(statement, params, Shape::Rows);
+}
+
+OdbcReader::Result Connection::selectTable(const QString& statement, const QHash<QString, QVariant>& params, Table* room)
+{
+    return read(statement, params, Shape::Table, room);
+}
+
+OdbcReader::Result Connection::read(const QString& statement, Shape shape, Table* room)
 {
     void* dbc = odbcHandle(statement);
     try {
-        return OdbcReader::readAll(dbc, statement);
+        return shape == Shape::Table ? OdbcReader::readTable(dbc, statement, room) : OdbcReader::readAll(dbc, statement);
     } catch (const DbError& e) {
         failed(e.message(), e.statement());
     }
@@ -177,24 +189,25 @@ void Connection::selectBlocks(const QString& statement, const std::function<void
     }
 }
 
-OdbcReader::Result Connection::select(const QString& statement, const QHash<QString, QVariant>& params)
+OdbcReader::Result Connection::read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape,
+                                    Table* room)
 {
     QStringList names;
     const QString body = SqlText::placeholders(statement, params, names);
     if (names.isEmpty() || inTransaction_)
-        return select(SqlText::bind(statement, params));
+        return read(SqlText::bind(statement, params), shape, room);
     ensureOpen();
     QStringList values;
     for (const QString& n : names)
         values << SqlText::literal(params.value(n));
     for (int attempt = 0;; ++attempt) {
         if (unpreparable_.contains(body))
-            return select(SqlText::bind(statement, params));
+            return read(SqlText::bind(statement, params), shape, room);
         const QString name = preparedName(body);
         if (name.isEmpty())
-            return select(SqlText::bind(statement, params));
+            return read(SqlText::bind(statement, params), shape, room);
         try {
-            return select(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))));
+            return read(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))), shape, room);
         } catch (const DbError&) {
             // A plan prepared before a table changed ("cached plan must not change result
             // type") fails at every run: drop it and prepare the text anew, once.

@@ -37,6 +37,10 @@ public:
     // prepared statement of the session, so that reopening it (a new day, a refresh) is not
     // planned again; a text the server cannot prepare runs with its values as literals.
     OdbcReader::Result select(const QString& statement, const QHash<QString, QVariant>& params);
+    // The same with the rows held by column (Table), as the client-side queries keep them.
+    // room: the table of an earlier reading whose memory the rows may take over.
+    OdbcReader::Result selectTable(const QString& statement, const QHash<QString, QVariant>& params = {},
+                                   Table* room = nullptr);
     // Reads a result too large to hold, a fetch at a time (OdbcReader::readBlocks).
     void selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock);
     // Runs a statement whose results nobody needs.
@@ -74,6 +78,10 @@ private:
     void rollbackQuietly();
     // The name the text is prepared under in this session; empty when it cannot be prepared.
     QString preparedName(const QString& body);
+    enum class Shape { Rows, Table };
+    OdbcReader::Result read(const QString& statement, Shape shape, Table* room = nullptr);
+    OdbcReader::Result read(const QString& statement, const QHash<QString, QVariant>& params, Shape shape,
+                            Table* room = nullptr);
 
     QString name_;
     Session session_;

@@ -1,5 +1,6 @@
 #include "Filter.h"
 #include "DbError.h"
+#include "Table.h"
 #include <QRegularExpression>
 
 namespace {
@@ -67,10 +68,10 @@ Filter::Filter(const QString& expression, const FieldIndex& index)
     }
 }
 
-bool Filter::accepts(const QVector<QVariant>& row) const
+bool Filter::accepts(const Table& rows, int row) const
 {
     for (const Term& t : terms_) {
-        const QVariant& v = row[t.column];
+        const QVariant v = rows.value(row, t.column);
         if (t.isLike) {
             if (v.isNull() || !like(v.toString().toCaseFolded(), t.pattern))
                 return false;

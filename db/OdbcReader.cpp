@@ -5,6 +5,7 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -28,7 +29,7 @@ QString diagnostics(SQLSMALLINT type, SQLHANDLE h)
     return parts.isEmpty() ? QStringLiteral("ошибка ODBC") : parts.join(QLatin1Char('\n'));
 }
 
-enum class Kind { Integer, Double, Date, Timestamp, Text };
+using Kind = Table::Kind;
 
 struct Column {
     Kind kind;
@@ -54,44 +55,54 @@ Kind kindOf(SQLSMALLINT sqlType)
     }
 }
 
-QVariant valueOf(const Column& c, SQLULEN row)
+// Moves one fetched block of a column into the table.
+void append(Table& t, int column, const Column& c, SQLULEN fetched)
 {
-    const SQLLEN ind = c.indicator[row];
-    if (ind == SQL_NULL_DATA)
-        return QVariant(c.kind == Kind::Integer ? QMetaType::fromType<qlonglong>()
-                        : c.kind == Kind::Double ? QMetaType::fromType<double>()
-                        : c.kind == Kind::Date   ? QMetaType::fromType<QDate>()
-                        : c.kind == Kind::Timestamp ? QMetaType::fromType<QDateTime>()
-                                                    : QMetaType::fromType<QString>());
-    const char* p = c.buffer.get() + row * c.width;
+    const int rows = int(fetched);
+    std::vector<unsigned char> null(fetched);
+    for (int row = 0; row < rows; ++row)
+        null[size_t(row)] = c.indicator[size_t(row)] == SQL_NULL_DATA;
+    const char* p = c.buffer.get();
     switch (c.kind) {
-    case Kind::Integer: {
-        SQLBIGINT v;
-        std::memcpy(&v, p, sizeof v);
-        return QVariant(qlonglong(v));
-    }
-    case Kind::Double: {
-        double v;
-        std::memcpy(&v, p, sizeof v);
-        return QVariant(v);
-    }
-    case Kind::Date: {
-        SQL_DATE_STRUCT d;
-        std::memcpy(&d, p, sizeof d);
-        return QVariant(QDate(d.year, d.month, d.day));
-    }
+    case Kind::Integer:
+        static_assert(sizeof(SQLBIGINT) == sizeof(qint64), "whole numbers are bound as 64 bits");
+        t.appendNumbers(column, reinterpret_cast<const qint64*>(p), null.data(), rows);
+        return;
+    case Kind::Double:
+        t.appendReals(column, reinterpret_cast<const double*>(p), null.data(), rows);
+        return;
+    case Kind::Date:
     case Kind::Timestamp: {
-        SQL_TIMESTAMP_STRUCT t;
-        std::memcpy(&t, p, sizeof t);
-        return QVariant(QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.fraction / 1000000)));
+        std::vector<qint64> v(fetched);
+        for (int row = 0; row < rows; ++row) {
+            if (null[size_t(row)])
+                continue;
+            if (c.kind == Kind::Date) {
+                SQL_DATE_STRUCT d;
+                std::memcpy(&d, p + row * c.width, sizeof d);
+                v[size_t(row)] = Table::dateNumber(d.year, d.month, d.day);
+            } else {
+                SQL_TIMESTAMP_STRUCT s;
+                std::memcpy(&s, p + row * c.width, sizeof s);
+                v[size_t(row)] = Table::timestampNumber(s.year, s.month, s.day, s.hour, s.minute, s.second,
+                                                        int(s.fraction / 1000000));
+            }
+        }
+        t.appendNumbers(column, v.data(), null.data(), rows);
+        return;
     }
     case Kind::Text: {
-        const qsizetype capacity = c.width / qsizetype(sizeof(SQLWCHAR)) - 1;
-        const qsizetype chars = ind == SQL_NO_TOTAL ? capacity : std::min<qsizetype>(ind / qsizetype(sizeof(SQLWCHAR)), capacity);
-        return QVariant(fromWide(reinterpret_cast<const SQLWCHAR*>(p), chars));
+        // A text longer than the buffer arrives cut to it.
+        const SQLLEN capacity = c.width - 1;
+        std::vector<qsizetype> size(fetched);
+        for (int row = 0; row < rows; ++row) {
+            const SQLLEN ind = c.indicator[size_t(row)];
+            size[size_t(row)] = ind == SQL_NULL_DATA ? -1 : ind == SQL_NO_TOTAL ? capacity : std::min(ind, capacity);
+        }
+        t.appendTexts(column, p, c.width, size.data(), rows);
+        return;
     }
     }
-    return {};
 }
 
 struct Statement {
@@ -114,7 +125,7 @@ void check(SQLRETURN r, const Statement& s, const QString& statement)
 namespace {
 // Runs the statement, describes its columns into result, and hands the rows of each fetch
 // to onRows.
-void run(void* dbc, const QString& statement, Result& result, const std::function<void(QVector<QVector<QVariant>>& rows)>& onRows)
+void run(void* dbc, const QString& statement, Result& result, const std::function<void()>& onBlock)
 {
     Statement s;
     if (SQLAllocHandle(SQL_HANDLE_STMT, SQLHDBC(dbc), &s.h) != SQL_SUCCESS)
@@ -127,6 +138,7 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
     if (n <= 0)
         return;
     std::vector<Column> cols(n);
+    std::vector<Kind> kinds;
     SQLLEN rowBytes = 0;
     for (SQLSMALLINT i = 0; i < n; ++i) {
         SQLWCHAR name[256];
@@ -145,14 +157,17 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
         case Kind::Timestamp: c.cType = SQL_C_TYPE_TIMESTAMP; c.width = sizeof(SQL_TIMESTAMP_STRUCT); break;
         case Kind::Text: {
             // Numbers come as text too: make room for their digits whatever size is reported.
+            // The driver hands texts over in UTF-8, up to four bytes a character.
             const SQLULEN chars = std::clamp<SQLULEN>(size, 40, 8190);
-            c.cType = SQL_C_WCHAR;
-            c.width = SQLLEN((chars + 1) * sizeof(SQLWCHAR));
+            c.cType = SQL_C_CHAR;
+            c.width = SQLLEN(chars * 4 + 1);
             break;
         }
         }
+        kinds.push_back(c.kind);
         rowBytes += c.width;
     }
+    result.table.startOver(kinds);
     // As many rows per fetch as fit in about a megabyte.
     const SQLULEN rowset = std::clamp<SQLULEN>(SQLULEN(1 << 20) / SQLULEN(std::max<SQLLEN>(rowBytes, 1)), 1, 512);
     SQLULEN fetched = 0;
@@ -165,44 +180,67 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
         c.indicator.resize(rowset);
         check(SQLBindCol(s.h, i + 1, c.cType, c.buffer.get(), c.width, c.indicator.data()), s, statement);
     }
-    QVector<QVector<QVariant>> rows;
-    for (;;) {
+    // The driver has the whole result when the statement returns and knows its size: the
+    // table takes its room once, after the first block shows how long the texts are.
+    SQLLEN total = 0;
+    if (SQLRowCount(s.h, &total) != SQL_SUCCESS)
+        total = 0;
+    for (bool first = true;; first = false) {
         const SQLRETURN r = SQLFetch(s.h);
         if (r == SQL_NO_DATA)
             break;
         check(r, s, statement);
-        rows.clear();
-        rows.reserve(qsizetype(fetched));
-        for (SQLULEN row = 0; row < fetched; ++row) {
-            QVector<QVariant> values(n);
-            for (SQLSMALLINT i = 0; i < n; ++i)
-                values[i] = valueOf(cols[i], row);
-            rows.push_back(std::move(values));
-        }
-        onRows(rows);
+        for (SQLSMALLINT i = 0; i < n; ++i)
+            append(result.table, i, cols[size_t(i)], fetched);
+        result.table.endRows(int(fetched));
+        if (first && total > SQLLEN(fetched) && !onBlock)
+            result.table.reserve(int(std::min<SQLLEN>(total, INT_MAX) - SQLLEN(fetched)));
+        if (onBlock)
+            onBlock();
     }
+}
+
+// The table's rows as values; the table is emptied.
+void toRows(Result& r)
+{
+    r.rows.clear();
+    r.rows.reserve(r.table.rowCount());
+    for (int row = 0; row < r.table.rowCount(); ++row) {
+        QVector<QVariant> values(r.table.columnCount());
+        for (int i = 0; i < values.size(); ++i)
+            values[i] = r.table.value(row, i);
+        r.rows.push_back(std::move(values));
+    }
+    Table empty;
+    for (int i = 0; i < r.table.columnCount(); ++i)
+        empty.addColumn(r.table.kind(i));
+    r.table = std::move(empty);
 }
 } // namespace
 
 Result readAll(void* dbc, const QString& statement)
 {
     Result result;
-    run(dbc, statement, result, [&](QVector<QVector<QVariant>>& rows) {
-        if (result.rows.isEmpty())
-            result.rows = std::move(rows);
-        else
-            result.rows.append(std::move(rows));
-    });
+    run(dbc, statement, result, {});
+    toRows(result);
+    return result;
+}
+
+Result readTable(void* dbc, const QString& statement, Table* room)
+{
+    Result result;
+    if (room)
+        result.table = std::move(*room);
+    run(dbc, statement, result, {});
     return result;
 }
 
 void readBlocks(void* dbc, const QString& statement, const std::function<void(const Result& block)>& onBlock)
 {
     Result block;
-    run(dbc, statement, block, [&](QVector<QVector<QVariant>>& rows) {
-        block.rows = std::move(rows);
+    run(dbc, statement, block, [&] {
+        toRows(block);
         onBlock(block);
-        rows = std::move(block.rows);
     });
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "Table.h"
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -11,10 +12,15 @@ namespace OdbcReader {
 struct Result {
     QStringList fields; // lower case
     QVector<bool> numeric; // per field: a number of any kind (exact decimals arrive as text)
-    QVector<QVector<QVariant>> rows;
+    Table table;        // the rows, by column (readTable)
+    QVector<QVector<QVariant>> rows; // the rows as values (readAll, readBlocks)
 };
 // dbc: the ODBC connection handle under the Qt connection. Throws DbError.
+// The rows as values, for small results read by the rules.
 Result readAll(void* dbc, const QString& statement);
+// The rows by column, for the client-side queries; room: a table of an earlier reading
+// whose memory the rows may take over (or nullptr).
+Result readTable(void* dbc, const QString& statement, Table* room = nullptr);
 // The same a fetch at a time (at most a few hundred rows), for results too large to hold:
 // each block carries the fields and that fetch's rows. The block is lent for the call only.
 void readBlocks(void* dbc, const QString& statement, const std::function<void(const Result& block)>& onBlock);

@@ -2,6 +2,7 @@
 #include "Connection.h"
 #include "DbError.h"
 #include "Filter.h"
+#include "ReadAhead.h"
 #include "SqlText.h"
 #include <QCollator>
 #include <QSqlQuery>
@@ -25,27 +26,86 @@ void Query::open()
 {
     if (open_)
         return;
-    OdbcReader::Result r = connection().select(sql(), params());
-    fields_ = std::move(r.fields);
-    numeric_ = std::move(r.numeric);
-    index_.clear();
-    for (int i = 0; i < fields_.size(); ++i)
-        if (!index_.contains(fields_[i]))
-            index_.insert(fields_[i], i);
-    rows_ = std::move(r.rows);
-    open_ = true;
+    OdbcReader::Result r = plannedEachTime_ ? connection().selectTable(boundSql(), {}, &spare_)
+                                            : connection().selectTable(sql(), params(), &spare_);
     editing_ = Editing::None;
     changed_.clear();
     filterFn_.reset();
-    applyView();
+    take(std::move(r));
+}
+
+void Query::openReading(std::unique_ptr<ReadAhead> reader)
+{
+    close();
+    reader_ = std::move(reader);
+    editing_ = Editing::None;
+    changed_.clear();
+    filterFn_.reset();
+    fetchMore(true);
+}
+
+bool Query::fetchMore(bool wait)
+{
+    if (!reader_)
+        return false;
+    bool any = false;
+    OdbcReader::Result r;
+    try {
+        while (reader_->next(r, wait && !any)) {
+            take(std::move(r));
+            any = true;
+        }
+    } catch (const DbError&) {
+        reader_.reset();
+        if (!open_)
+            throw;
+        applyView(currentRow());
+        throw;
+    }
+    if (reader_->finished()) {
+        reader_.reset();
+        // A sort, if any, waits for the last row.
+        if (fieldIndex(sortField_) >= 0)
+            applyView(currentRow());
+    }
+    return any;
+}
+
+void Query::take(OdbcReader::Result&& r)
+{
+    if (!open_) {
+        fields_ = std::move(r.fields);
+        numeric_ = std::move(r.numeric);
+        index_.clear();
+        for (int i = 0; i < fields_.size(); ++i)
+            if (!index_.contains(fields_[i]))
+                index_.insert(fields_[i], i);
+        data_ = std::move(r.table);
+        open_ = true;
+        applyView();
+        return;
+    }
+    const int from = data_.rowCount();
+    data_.append(std::move(r.table));
+    if (filtered_ && !filterText_.isEmpty() && !filterFn_)
+        filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
+    const bool filtering = filtered_ && !filterText_.isEmpty();
+    for (int i = from; i < data_.rowCount(); ++i)
+        if (!filtering || filterFn_->accepts(data_, i))
+            visible_.push_back(i);
 }
 
 void Query::close()
 {
+    reader_.reset();
     if (!open_)
         return;
     open_ = false;
-    rows_.clear();
+    // A query reopened (a journal, a list) fills the memory it had: new memory costs the
+    // system's time at every page. A year's report gives its memory back.
+    constexpr qsizetype kKept = qsizetype(8) << 20;
+    spare_ = data_.bytes() <= kKept ? std::move(data_) : Table();
+    data_ = Table();
     visible_.clear();
     editing_ = Editing::None;
     changed_.clear();
@@ -60,24 +120,16 @@ void Query::applyView(int keepRow)
     if (filtered_ && !filterText_.isEmpty() && open_) {
         if (!filterFn_)
             filterFn_ = std::make_unique<Filter>(filterText_, [this](const QString& f) { return fieldIndex(f); });
-        for (int i = 0; i < rows_.size(); ++i)
-            if (filterFn_->accepts(rows_[i]))
+        for (int i = 0; i < data_.rowCount(); ++i)
+            if (filterFn_->accepts(data_, i))
                 visible_.push_back(i);
     } else {
-        visible_.resize(rows_.size());
+        visible_.resize(data_.rowCount());
         std::iota(visible_.begin(), visible_.end(), 0);
     }
     const int col = fieldIndex(sortField_);
-    if (col >= 0) {
-        QCollator coll(QLocale(QLocale::Russian));
-        std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) {
-            const QVariant& x = rows_[a][col];
-            const QVariant& y = rows_[b][col];
-            if (x.typeId() == QMetaType::QString)
-                return coll.compare(x.toString(), y.toString()) < 0;
-            return QVariant::compare(x, y) == QPartialOrdering::Less;
-        });
-    }
+    if (col >= 0 && !reader_)
+        sortVisible(col);
     cur_ = 0;
     if (keepRow >= 0) {
         const int at = visible_.indexOf(keepRow);
@@ -87,6 +139,22 @@ void Query::applyView(int keepRow)
     eof_ = bof_ = false;
     emit reset();
     announceCurrent();
+}
+
+// Each shown row's value is made once, not at every comparison.
+void Query::sortVisible(int col)
+{
+    std::vector<QVariant> keys(size_t(data_.rowCount()));
+    for (int row : visible_)
+        keys[size_t(row)] = data_.value(row, col);
+    QCollator coll(QLocale(QLocale::Russian));
+    std::stable_sort(visible_.begin(), visible_.end(), [&](int a, int b) {
+        const QVariant& x = keys[size_t(a)];
+        const QVariant& y = keys[size_t(b)];
+        if (x.typeId() == QMetaType::QString)
+            return coll.compare(x.toString(), y.toString()) < 0;
+        return QVariant::compare(x, y) == QPartialOrdering::Less;
+    });
 }
 
 void Query::setFilter(const QString& expression)
@@ -178,9 +246,9 @@ bool Query::locate(const QString& field, const QVariant& value)
     const int col = fieldIndex(field);
     if (col < 0)
         return false;
+    const QString wanted = toText(value).trimmed();
     for (int i = 0; i < visible_.size(); ++i) {
-        const QVariant& v = rows_[visible_[i]][col];
-        if (toText(v).trimmed() == toText(value).trimmed()) {
+        if (toText(data_.value(visible_[i], col)).trimmed() == wanted) {
             moveTo(i);
             return true;
         }
@@ -206,7 +274,7 @@ QVariant Query::value(const QString& field) const
     if (changed_.contains(col))
         return changed_.value(col);
     const int row = currentRow();
-    return row < 0 ? QVariant() : rows_[row][col];
+    return row < 0 ? QVariant() : data_.value(row, col);
 }
 
 QVariant Query::valueAt(int row, int column) const
@@ -215,7 +283,7 @@ QVariant Query::valueAt(int row, int column) const
         return {};
     if (row == cur_ && changed_.contains(column))
         return changed_.value(column);
-    return rows_[visible_[row]][column];
+    return data_.value(visible_[row], column);
 }
 
 QDateTime Query::asDateTime(const QString& field) const

@@ -6,9 +6,12 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include "OdbcReader.h"
+#include "Table.h"
 
 class Connection;
 class Filter;
+class ReadAhead;
 
 // Statement text with named parameters (":data"), shared by queries and commands.
 // Parameter values become literals in the text, never statement syntax.
@@ -52,6 +55,23 @@ public:
     void close();
     void reopen() { close(); open(); }
     bool isOpen() const { return open_; }
+    // Planned anew at every opening with its values in the text, rather than prepared once:
+    // for a report over a period, whose best plan the period decides (a plan made for any
+    // period sorts a month of rows the slow way).
+    void setPlannedEachTime(bool on) { plannedEachTime_ = on; }
+
+    // Opened on rows still being read (a report's year, a group range at a time): the
+    // reader hands them over a result at a time, each following the last in order. Waits
+    // for the first; until the last the query shows what has come, filtered, unsorted.
+    void openReading(std::unique_ptr<ReadAhead> reader);
+    // Takes over what the reader has ready, waiting for it when wait is set; false when
+    // nothing came.
+    bool fetchMore(bool wait);
+    // Every row has been read.
+    bool complete() const { return !reader_; }
+    // The rows as read, and the place among them of a shown row, for fast readers.
+    const Table& rows() const { return data_; }
+    int rowAt(int shown) const { return visible_[shown]; }
 
     int recordCount() const { return visible_.size(); }
     bool isEmpty() const { return visible_.isEmpty(); }
@@ -116,14 +136,21 @@ private:
     // Rebuilds the shown rows; the cursor goes to keepRow (an index into all rows) when it
     // is still shown, else to the first row.
     void applyView(int keepRow = -1);
+    void sortVisible(int column);
     void announceCurrent();
     int currentRow() const;
 
+    // Takes a reader's result: the columns with the first, the rows after those before.
+    void take(OdbcReader::Result&& r);
+
     bool open_ = false;
+    bool plannedEachTime_ = false;
+    std::unique_ptr<ReadAhead> reader_;
     QStringList fields_;
     QVector<bool> numeric_;
     QHash<QString, int> index_;
-    QVector<QVector<QVariant>> rows_;
+    Table data_;  // every row read, by column
+    Table spare_; // the rows of the last opening, emptied, whose room the next one takes
     QVector<int> visible_;
     int cur_ = 0;
     bool eof_ = false;

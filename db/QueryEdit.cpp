@@ -17,8 +17,8 @@ void Query::append()
         throw DbError(QStringLiteral("%1: набор данных не редактируется").arg(objectName()));
     if (isEditing())
         post();
-    rows_.push_back(QVector<QVariant>(fields_.size()));
-    visible_.push_back(rows_.size() - 1);
+    data_.appendEmptyRow();
+    visible_.push_back(data_.rowCount() - 1);
     cur_ = visible_.size() - 1;
     editing_ = Editing::Appending;
     changed_.clear();
@@ -48,7 +48,7 @@ void Query::setValue(const QString& field, const QVariant& value)
 void Query::cancel()
 {
     if (editing_ == Editing::Appending) {
-        rows_.removeLast();
+        data_.removeLastRow();
         visible_.removeLast();
         cur_ = std::max(0, int(visible_.size()) - 1);
         editing_ = Editing::None;
@@ -84,14 +84,14 @@ void Query::post()
                                  .arg(table_, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")), key_);
         const OdbcReader::Result r = connection().select(text);
         if (!r.rows.isEmpty() && keyCol >= 0)
-            rows_[row][keyCol] = r.rows.first().value(0);
+            data_.set(row, keyCol, r.rows.first().value(0));
     } else {
         const QString text = QStringLiteral("update %1 set %2 where %3=%4")
-                                 .arg(table_, sets.join(QStringLiteral(", ")), key_, SqlText::literal(rows_[row][keyCol]));
+                                 .arg(table_, sets.join(QStringLiteral(", ")), key_, SqlText::literal(data_.value(row, keyCol)));
         connection().execute(text);
     }
     for (auto it = changed_.cbegin(); it != changed_.cend(); ++it)
-        rows_[row][it.key()] = it.value();
+        data_.set(row, it.key(), it.value());
     changed_.clear();
     editing_ = Editing::None;
     emit rowChanged(cur_);
@@ -107,7 +107,7 @@ void Query::deleteCurrent()
     const int keyCol = fieldIndex(key_);
     if (table_.isEmpty() || row < 0 || keyCol < 0)
         throw DbError(QStringLiteral("%1: нет записи для удаления").arg(objectName()));
-    connection().execute(QStringLiteral("delete from %1 where %2=%3").arg(table_, key_, SqlText::literal(rows_[row][keyCol])));
+    connection().execute(QStringLiteral("delete from %1 where %2=%3").arg(table_, key_, SqlText::literal(data_.value(row, keyCol))));
     editing_ = Editing::None;
     changed_.clear();
     visible_.remove(cur_);

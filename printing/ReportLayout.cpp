@@ -4,11 +4,48 @@
 #include "ReportPreview.h"
 #include "Seam.h"
 #include "TDataModule6.h"
+#include <charconv>
 
 QStringList QuerySource::fieldNames() const { return q_.fieldNames(); }
 int QuerySource::rowCount() const { return q_.recordCount(); }
 QVariant QuerySource::value(int row, int column) const { return q_.valueAt(row, column); }
 bool QuerySource::isNumeric(int column) const { return q_.isNumeric(column); }
+bool QuerySource::isNull(int row, int column) const { return q_.rows().isNull(q_.rowAt(row), column); }
+bool QuerySource::complete() const { return q_.complete() || !reading_; }
+
+void QuerySource::more(bool wait) const
+{
+    if (reading_)
+        reading_->fetchMore(wait);
+}
+
+QString QuerySource::text(int row, int column) const
+{
+    const Table& t = q_.rows();
+    const int at = q_.rowAt(row);
+    return t.kind(column) == Table::Kind::Text ? t.text(at, column) : t.value(at, column).toString();
+}
+
+double QuerySource::number(int row, int column) const
+{
+    const Table& t = q_.rows();
+    const int at = q_.rowAt(row);
+    switch (t.kind(column)) {
+    case Table::Kind::Integer:
+        return double(t.integer(at, column));
+    case Table::Kind::Double:
+        return t.real(at, column);
+    case Table::Kind::Text: {
+        // Exact decimals come as the server's text, which is C-locale.
+        const QByteArrayView v = t.utf8(at, column);
+        double d = 0;
+        const auto r = std::from_chars(v.data(), v.data() + v.size(), d);
+        return r.ec == std::errc() ? d : t.value(at, column).toDouble();
+    }
+    default:
+        return t.value(at, column).toDouble();
+    }
+}
 
 ReportLayout::ReportLayout(App& a) : app(a) {}
 
@@ -16,10 +53,11 @@ Query* ReportLayout::makeQuery(const QString& name, const QStringList& sql)
 {
     auto* q = new Query(app.DataModule6()->ADO_DB, name, this);
     q->setSql(sql);
+    q->setPlannedEachTime(true);
     return q;
 }
 
-void ReportLayout::preview(const Query& query)
+void ReportLayout::preview(Query& query)
 {
     const QuerySource source(query);
     const std::unique_ptr<Rep::Paginator> doc = QuickRep1.prepare(source);

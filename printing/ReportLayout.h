@@ -7,16 +7,25 @@ class App;
 class Query;
 
 // A query's shown rows (its client-side filter applied) as the rows of a report.
+// A query's rows; rows still being read come in as the layout asks for them (a query
+// given as const is taken as it is).
 class QuerySource : public Rep::Source {
 public:
+    explicit QuerySource(Query& q) : q_(q), reading_(&q) {}
     explicit QuerySource(const Query& q) : q_(q) {}
     QStringList fieldNames() const override;
     int rowCount() const override;
     QVariant value(int row, int column) const override;
     bool isNumeric(int column) const override;
+    bool isNull(int row, int column) const override;
+    double number(int row, int column) const override;
+    QString text(int row, int column) const override;
+    bool complete() const override;
+    void more(bool wait) const override;
 
 private:
     const Query& q_;
+    Query* reading_ = nullptr;
 };
 
 // Base of the print layout classes (TForm15 …): the report object QuickRep1 and its
@@ -28,7 +37,7 @@ public:
     Rep::Report QuickRep1;
 
     // Lays the report out over the query's shown rows and shows the preview modally.
-    void preview(const Query& query);
+    void preview(Query& query);
 
 protected:
     Query* makeQuery(const QString& name, const QStringList& sql);

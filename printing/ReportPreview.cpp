@@ -2,7 +2,10 @@
 #include "LongOperation.h"
 #include "Painter.h"
 #include "Seam.h"
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <climits>
+#include <optional>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,11 +41,12 @@ protected:
         if (page_ < 0 || page_ >= doc_.pageCount())
             return;
         p.scale(scale_, scale_);
-        Rep::paintPage(p, doc_, doc_.page(page_));
+        Rep::paintPage(p, doc_, doc_.page(page_), lines_);
     }
 
 private:
     Rep::Paginator& doc_;
+    Rep::LineCache lines_;
     int page_ = -1;
     double scale_ = 1;
 };
@@ -110,30 +114,49 @@ ReportPreview::ReportPreview(Seam& seam, Rep::Paginator& doc, Rep::Report::Zoom 
 
 ReportPreview::~ReportPreview() = default;
 
-// Lays out pages for a few milliseconds at a time so that the window stays responsive.
+// Lays out rows for a few milliseconds at a time so that the window stays responsive;
+// while rows still being read have not come, it looks again a little later.
 void ReportPreview::layoutMore()
 {
     QElapsedTimer t;
     t.start();
-    while (!doc_.done() && t.elapsed() < 30)
-        doc_.ensure(doc_.pageCount());
+    bool ready = true;
+    while (t.elapsed() < 30 && (ready = doc_.stepIfReady()))
+        ;
     if (doc_.done())
         background_->stop();
+    else
+        background_->setInterval(ready ? 0 : 20);
     updateLabel();
 }
 
-void ReportPreview::updateLabel()
+void ReportPreview::updateLabel(const QString& doing)
 {
-    label_->setText(QStringLiteral("Страница %1 из %2%3")
+    label_->setText(QStringLiteral("Страница %1 из %2%3%4")
                         .arg(page_ + 1)
                         .arg(doc_.pageCount())
-                        .arg(doc_.done() ? QString() : QStringLiteral("…")));
+                        .arg(doc_.done() ? QString() : QStringLiteral("…"))
+                        .arg(doing.isEmpty() ? QString() : QStringLiteral("   ") + doing));
+}
+
+bool ReportPreview::layOutUntil(int index)
+{
+    std::optional<LongOperation> waiting;
+    while (doc_.pageCount() <= index && !doc_.done())
+        if (!doc_.stepIfReady()) {
+            if (!waiting)
+                waiting.emplace();
+            updateLabel(QStringLiteral("(читаются данные)"));
+            waiting->step();
+            doc_.ensure(doc_.pageCount());
+        }
+    return index < doc_.pageCount();
 }
 
 void ReportPreview::showPage(int index)
 {
     index = qMax(0, index);
-    if (!doc_.ensure(index))
+    if (!layOutUntil(index))
         index = doc_.pageCount() - 1;
     page_ = qMax(0, index);
     canvas_->show(page_, scale_);
@@ -143,7 +166,7 @@ void ReportPreview::showPage(int index)
 
 void ReportPreview::lastPage()
 {
-    doc_.finish();
+    layOutUntil(INT_MAX);
     showPage(doc_.pageCount() - 1);
 }
 

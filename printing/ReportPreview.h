@@ -42,7 +42,9 @@ protected:
 private:
     void setScale(double pixelsPerMm);
     void layoutMore();
-    void updateLabel();
+    void updateLabel(const QString& doing = {});
+    // Lays out until the page exists; waiting for rows still being read is a long operation.
+    bool layOutUntil(int index);
     // The page being printed or written, shown while the others wait.
     void showWork(LongOperation& op, int page);
 

@@ -10,6 +10,7 @@
 #include "sheets/Exports.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
+#include "printing/rules/GroupedReading.h"
 #include "printing/rules/ReportSql.h"
 #include "ui_TForm18.h"
 
@@ -24,6 +25,7 @@ TForm18::TForm18(App& a) : TForm(a), ui(std::make_unique<Ui::TForm18>())
     on(ui->Button6, &QPushButton::clicked, &TForm18::Button6Click);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(ReportSql::xlsRep());
+    XLS_Rep->setPlannedEachTime(true);
     fixSize();
 }
 
@@ -67,7 +69,11 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const QString& title
     query.setFiltered(!filter.isEmpty());
     {
         BusyCursor busy;
-        query.open();
+        // A long period shows its first pages while the rest is read.
+        if (GroupedReading::inRanges(from, to))
+            GroupedReading::open(query);
+        else
+            query.open();
     }
     layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
     ClosesAtEnd closer(query);

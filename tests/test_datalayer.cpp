@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "Filter.h"
 #include "Query.h"
+#include "ReadAhead.h"
 #include "SqlText.h"
 #include "TestDb.h"
 #include "Transaction.h"
@@ -254,6 +255,44 @@ private slots:
         q.deleteCurrent();
         q.reopen();
         QVERIFY(!q.locate("id", id));
+    }
+
+    // Rows read on a connection of their own, in parts, read as one list: values of every
+    // kind in every part, the filter over all of them, an error after the first part.
+    void rowsReadInPartsAreOneList()
+    {
+        const QString part = "select %1*10+n as n, 'т-'||(%1*10+n) as t, (n*0.5)::float8 as f, "
+                             "case when n=2 then null else '2025-04-01'::date + n end as d, (%1*10+n)::numeric(10,2) as x "
+                             "from generate_series(1,3) n order by n";
+        Query q(*c, "q");
+        q.setFilter("t like '%2'");
+        q.setFiltered(true);
+        q.openReading(std::make_unique<ReadAhead>(c->connectionString(), [part](Connection& rc, const ReadAhead::Deliver& d) {
+            for (int p = 0; p < 3; ++p)
+                d(rc.selectTable(part.arg(p)));
+            rc.selectTable("select * from no_such_table");
+        }));
+        QVERIFY(q.isOpen());
+        bool failed = false;
+        try {
+            while (!q.complete())
+                q.fetchMore(true);
+        } catch (const DbError&) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        QVERIFY(q.complete());
+        QCOMPARE(q.recordCount(), 3);
+        QStringList shown;
+        for (q.first(); !q.eof(); q.next())
+            shown << q.asString("t") + " " + q.asString("x") + " " + q.asString("d");
+        QCOMPARE(shown, (QStringList{"т-2 2.00 ", "т-12 12.00 ", "т-22 22.00 "}));
+        q.setFiltered(false);
+        QCOMPARE(q.recordCount(), 9);
+        QVERIFY(q.locate("n", 23));
+        QCOMPARE(q.asFloat("f"), 1.5);
+        QCOMPARE(q.asDateTime("d").date(), QDate(2025, 4, 4));
+        QCOMPARE(q.rows().text(q.rowAt(q.recNo() - 1), 1), QStringLiteral("т-23"));
     }
 };
 

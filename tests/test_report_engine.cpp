@@ -3,7 +3,13 @@
 #include "DisplayText.h"
 #include "Paginator.h"
 #include "Painter.h"
+#include "TextFit.h"
+#include "TextLines.h"
+#include <QImage>
 #include <QLocale>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +46,17 @@ Layout nested()
     l.detail = band("detail", 5, {field("v", 100, 20)});
     l.pageFooter = band("page footer", 6, {pageNumber(170, 20)});
     return l;
+}
+
+// Where an image holds dark pixels.
+QRect inkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 TableSource rows(int n, const QString& fio = "A")
@@ -256,6 +273,113 @@ private slots:
         QVERIFY(p.done());
         QCOMPARE(p.page(p.pageCount() - 1).lines().at(p.page(p.pageCount() - 1).bands.size() - 2),
                  QString("summary: Итого: | 5000"));
+    }
+
+    // Texts are laid out once and drawn as glyphs: they must land where QPainter::drawText
+    // puts them, cut where it cuts them.
+    void laidOutTextsLandWhereDrawTextPutsThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("bold");
+        const QString name = QStringLiteral("Иванов И.И.");
+        QTest::newRow("left") << name << int(Qt::AlignLeft) << 400.0 << false;
+        QTest::newRow("centred") << name << int(Qt::AlignHCenter) << 400.0 << true;
+        QTest::newRow("right") << name << int(Qt::AlignRight) << 400.0 << false;
+        QTest::newRow("number centred") << QStringLiteral("12345.68") << int(Qt::AlignHCenter) << 170.0 << false;
+        QTest::newRow("too long, left") << QStringLiteral("Корпус редуктора чугунный литой Ц2У-160") << int(Qt::AlignLeft)
+                                        << 200.0 << false;
+        QTest::newRow("too long, centred") << QStringLiteral("Заготовки и готовая продукция") << int(Qt::AlignHCenter)
+                                           << 150.0 << true;
+        QTest::newRow("leading blanks") << QStringLiteral("   Отчет по рабочим") << int(Qt::AlignLeft) << 900.0 << true;
+        QTest::newRow("two lines") << QStringLiteral("Марка\nвторая строка") << int(Qt::AlignHCenter) << 400.0 << false;
+    }
+    void laidOutTextsLandWhereDrawTextPutsThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, align);
+        QFETCH(double, width);
+        QFETCH(bool, bold);
+        const QFont font = paintFont(Font{QStringLiteral("Arial"), 10, bold});
+        const QRectF box(20, 10, width, 50);
+        auto paint = [&](const std::function<void(QPainter&)>& draw) {
+            QImage image(1000, 400, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.scale(1.0, 1.0);
+            draw(p);
+            return image;
+        };
+        const QImage expected = paint([&](QPainter& p) {
+            p.setFont(font);
+            p.drawText(box, align | Qt::AlignVCenter, text);
+        });
+        LineCache cache;
+        const QImage ours = paint([&](QPainter& p) {
+            const LaidText& t = cache.text(0, font, text);
+            const Placement at = place(t, box, Qt::Alignment(align));
+            if (at.clipped)
+                p.setClipRect(box);
+            for (size_t k = 0; k < at.origins.size(); ++k)
+                for (const QGlyphRun& run : t.lines[k].runs)
+                    p.drawGlyphRun(at.origins[k], run);
+        });
+        QVERIFY(expected != paint([](QPainter&) {}));
+        if (!text.contains('\n'))
+            QCOMPARE(ours, expected);
+        // Lines after the first may round to other pixels; their ink must still agree.
+        const QRect a = inkBox(ours), b = inkBox(expected);
+        QVERIFY2(qAbs(a.left() - b.left()) <= 1 && qAbs(a.right() - b.right()) <= 1 && qAbs(a.top() - b.top()) <= 1
+                     && qAbs(a.bottom() - b.bottom()) <= 1,
+                 qPrintable(QString("%1 %2 %3 %4 against %5 %6 %7 %8").arg(a.left()).arg(a.top()).arg(a.right()).arg(a.bottom())
+                                .arg(b.left()).arg(b.top()).arg(b.right()).arg(b.bottom())));
+    }
+
+    // The file is written straight, not through Qt's PDF engine: it must look the same,
+    // hold the same text and embed only the glyphs it shows.
+    void pdfLooksAsQtWouldWriteIt()
+    {
+        Layout l = nested();
+        l.groups[0].header.elements << label("Заголовок, который длиннее своей рамки", 40, 30).bold().framed(FrameAll);
+        l.groups[1].header.background = QColor(0xE0, 0xE0, 0xE0);
+        l.detail.elements << label("справа", 130, 30).right() << label("цвет", 160, 20).centre();
+        l.detail.elements.last().color = Qt::red;
+        QVector<QVariantList> r;
+        for (int i = 0; i < 70; ++i)
+            r << QVariantList{i < 40 ? "Иванов И.И." : "Петров П.П.", i % 3 ? "Кольцо 850x400" : "Блок", i * 1.25};
+        const TableSource src({"fio", "nom", "v"}, r, {false, false, true});
+        QTemporaryDir dir;
+        const QString ours = dir.filePath("ours.pdf"), qt = dir.filePath("qt.pdf");
+        Paginator a(l, src), b(l, src);
+        QVERIFY(writePdf(a, ours));
+        QVERIFY(writeQtPdf(b, qt));
+        auto run = [](const QString& program, const QStringList& args) {
+            QProcess p;
+            p.start(program, args);
+            p.waitForFinished(60000);
+            return p.readAllStandardOutput();
+        };
+        // The words in reading order (blank lines between blocks are the reader's guess).
+        auto words = [&](const QString& file) { return QString::fromUtf8(run("pdftotext", {file, "-"})).split(QRegularExpression("\\s+"), Qt::SkipEmptyParts); };
+        QCOMPARE(words(ours), words(qt));
+        QVERIFY(words(ours).contains("Заголовок,"));
+        QVERIFY(run("pdffonts", {ours}).contains("CID TrueType      Identity-H       yes yes yes"));
+        for (const QString& page : {QStringLiteral("1"), QStringLiteral("2")}) {
+            run("pdftoppm", {"-r", "100", "-gray", "-f", page, "-l", page, "-png", ours, dir.filePath("o")});
+            run("pdftoppm", {"-r", "100", "-gray", "-f", page, "-l", page, "-png", qt, dir.filePath("q")});
+            const QImage o(dir.filePath("o-" + page + ".png")), q(dir.filePath("q-" + page + ".png"));
+            QVERIFY(!o.isNull() && o.size() == q.size());
+            int ink = 0, off = 0;
+            for (int y = 0; y < o.height(); ++y)
+                for (int x = 0; x < o.width(); ++x) {
+                    ink += qGray(q.pixel(x, y)) < 128;
+                    off += qAbs(qGray(o.pixel(x, y)) - qGray(q.pixel(x, y))) > 96;
+                }
+            QVERIFY(ink > 1000);
+            QVERIFY2(off < ink / 100, qPrintable(QString("%1 of %2 dark pixels differ").arg(off).arg(ink)));
+        }
     }
 
     void pdfHoldsThePages()

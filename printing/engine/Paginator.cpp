@@ -66,14 +66,11 @@ public:
     }
     Value field(int column) const override
     {
-        if (row < 0 || row >= src.rowCount())
-            return {};
-        const QVariant v = src.value(row, column);
-        if (v.isNull())
+        if (row < 0 || row >= src.rowCount() || src.isNull(row, column))
             return {};
         if (numeric[column])
-            return Value::number(v.toDouble());
-        QString t = v.toString();
+            return Value::number(src.number(row, column));
+        QString t = src.text(row, column);
         while (t.endsWith(QLatin1Char(' ')))
             t.chop(1); // fixed-width columns come padded
         return Value::string(t);
@@ -91,6 +88,10 @@ struct Paginator::CElement {
     int style;
     double w, h;
     std::unique_ptr<Expression> expr; // fields are expressions of one name
+    // The value printed last, its text and style: the next row often prints the same.
+    Value last;
+    QString lastText;
+    int lastStyle = 0;
 };
 
 struct Paginator::CBand {
@@ -163,9 +164,26 @@ Paginator::CBand Paginator::compile(const Band& band)
 
 bool Paginator::ensure(int index)
 {
-    while (pages_.size() <= index && !done_)
+    while (pages_.size() <= index && !done_) {
+        // The next row, or the end: a source still being read may have neither yet.
+        while (started_ && row_ + 1 >= source_.rowCount() && !source_.complete())
+            source_.more(true);
         step();
+    }
     return index < pages_.size();
+}
+
+bool Paginator::stepIfReady()
+{
+    if (done_)
+        return false;
+    if (started_ && row_ + 1 >= source_.rowCount() && !source_.complete()) {
+        source_.more(false);
+        if (row_ + 1 >= source_.rowCount() && !source_.complete())
+            return false;
+    }
+    step();
+    return true;
 }
 
 QString Paginator::groupKey(int group, int row) const
@@ -267,22 +285,31 @@ void Paginator::place(CBand& band, int row)
         } else if (e.kind == Element::PageNumber) {
             text = QString::number(current_.number);
         } else {
-            const Value v = ce.expr->eval(*ctx_);
-            if (v.type == Value::Number) {
-                text = DisplayText::number(v.num, e.mask);
-                if (!meter(style).fits(text, ce.w))
-                    style = smaller(style, text, ce.w);
-            } else {
-                text = meter(style).fit(v.text, ce.w);
-            }
+            Value v = ce.expr->eval(*ctx_);
             if (e.reset)
                 ce.expr->resetSums();
+            if (v.type == ce.last.type && (v.type == Value::Number ? v.num == ce.last.num : v.text == ce.last.text)) {
+                text = ce.lastText;
+                style = ce.lastStyle;
+            } else {
+                if (v.type == Value::Number) {
+                    text = DisplayText::number(v.num, e.mask);
+                    if (!meter(style).fits(text, ce.w))
+                        style = smaller(style, text, ce.w);
+                } else {
+                    // One copy of each text: a year's pages repeat names, marks and kinds.
+                    text = meter(style).fit(v.text, ce.w);
+                    auto known = texts_.constFind(text);
+                    if (known != texts_.constEnd())
+                        text = *known;
+                    else if (text.size() < 40)
+                        texts_.insert(text);
+                }
+                ce.last = std::move(v);
+                ce.lastText = text;
+                ce.lastStyle = style;
+            }
         }
-        auto known = texts_.constFind(text);
-        if (known != texts_.constEnd())
-            text = *known;
-        else if (text.size() < 40)
-            texts_.insert(text);
         current_.items.push_back(
             {float(e.x), float(y_ + e.y), float(ce.w), float(ce.h), quint16(style), index, text});
     }

@@ -17,9 +17,18 @@ class Source {
 public:
     virtual ~Source() = default;
     virtual QStringList fieldNames() const = 0;
+    // The rows there are so far.
     virtual int rowCount() const = 0;
     virtual QVariant value(int row, int column) const = 0;
     virtual bool isNumeric(int column) const = 0;
+    // Typed reads, for sources that hold their rows so.
+    virtual bool isNull(int row, int column) const { return value(row, column).isNull(); }
+    virtual double number(int row, int column) const { return value(row, column).toDouble(); }
+    virtual QString text(int row, int column) const { return value(row, column).toString(); }
+    // A source still being read: whether every row is there, waiting for more (wait) or
+    // taking what has come.
+    virtual bool complete() const { return true; }
+    virtual void more(bool wait) const { Q_UNUSED(wait); }
 };
 
 // Rows held in memory.
@@ -46,8 +55,12 @@ public:
 
     const Layout& layout() const { return layout_; }
     const QVector<Style>& styles() const { return styles_; }
-    // Lays out until page index (0-based) exists or the report ends; false when it does not exist.
+    // Lays out until page index (0-based) exists or the report ends; false when it does not
+    // exist. Waits for rows still being read.
     bool ensure(int index);
+    // Lays out one more row if its source has it without waiting; false when it has not
+    // (or the report is done).
+    bool stepIfReady();
     void finish() { ensure(INT_MAX); }
     bool done() const { return done_; }
     int pageCount() const { return pages_.size(); }

@@ -1,6 +1,8 @@
 #include "Painter.h"
+#include "PdfWriter.h"
 #include "Report.h"
 #include "TextFit.h"
+#include <QSaveFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -22,56 +24,117 @@ QString Report::text(const QString& element) const
 }
 
 namespace {
-void frame(QPainter& p, const QRectF& r, unsigned char f)
-{
-    if (f & FrameLeft)
-        p.drawLine(r.topLeft(), r.bottomLeft());
-    if (f & FrameTop)
-        p.drawLine(r.topLeft(), r.topRight());
-    if (f & FrameRight)
-        p.drawLine(r.topRight(), r.bottomRight());
-    if (f & FrameBottom)
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-}
+constexpr double kRule = 0.2 * kUnit;
 
 QPageLayout pageLayoutOf(const PageSetup& s)
 {
     return QPageLayout(QPageSize(QPageSize::A4), s.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
+
+QList<QFont> fontsOf(const Paginator& doc)
+{
+    QList<QFont> fonts;
+    for (const Style& s : doc.styles())
+        fonts << paintFont(s.font);
+    return fonts;
+}
+
+// A painter in the report's units.
+struct PainterSurface {
+    QPainter& p;
+    QPen pen;
+    void fill(const QRectF& r, const QColor& c) { p.fillRect(r, c); }
+    void line(const QPointF& a, const QPointF& b)
+    {
+        p.setPen(pen);
+        p.drawLine(a, b);
+    }
+    bool text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c)
+    {
+        p.setPen(c);
+        if (at.clipped) {
+            p.save();
+            p.setClipRect(box, Qt::IntersectClip);
+        }
+        for (size_t k = 0; k < at.origins.size(); ++k)
+            for (const QGlyphRun& run : t.lines[k].runs)
+                p.drawGlyphRun(at.origins[k], run);
+        if (at.clipped)
+            p.restore();
+        return true;
+    }
+};
+
+struct PdfSurface {
+    PdfWriter& w;
+    void fill(const QRectF& r, const QColor& c) { w.fill(r, c); }
+    void line(const QPointF& a, const QPointF& b) { w.line(a, b, kRule); }
+    bool text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c) { return w.text(t, at, box, c); }
+};
+
+// The page's boxes, rules and texts onto a surface; false when the surface cannot take a text.
+// fonts: those of the styles so far; the layout makes styles of smaller fonts as it goes.
+template <class Surface>
+bool walk(Surface& out, const Paginator& doc, const Page& page, LineCache& lines, QList<QFont>& fonts)
+{
+    const QVector<Style>& styles = doc.styles();
+    while (fonts.size() < styles.size())
+        fonts << paintFont(styles[fonts.size()].font);
+    for (const PageItem& i : page.items) {
+        const Style& s = styles[i.style];
+        const QRectF r(i.x * kUnit, i.y * kUnit, i.w * kUnit, i.h * kUnit);
+        if (s.background.isValid())
+            out.fill(r, s.background);
+        if (s.frame & FrameLeft)
+            out.line(r.topLeft(), r.bottomLeft());
+        if (s.frame & FrameTop)
+            out.line(r.topLeft(), r.topRight());
+        if (s.frame & FrameRight)
+            out.line(r.topRight(), r.bottomRight());
+        if (s.frame & FrameBottom)
+            out.line(r.bottomLeft(), r.bottomRight());
+        if (!i.text.isEmpty()) {
+            const LaidText& t = lines.text(i.style, fonts[i.style], i.text);
+            const QRectF box = r.adjusted(kTextMargin * kUnit, 0, -kTextMargin * kUnit, 0);
+            if (!out.text(t, place(t, box, s.align), box, s.color))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-void paintPage(QPainter& p, const Paginator& doc, const Page& page)
+void paintPage(QPainter& p, const Paginator& doc, const Page& page, LineCache& lines)
 {
     const PageSetup& setup = doc.layout().page;
     p.save();
     p.translate(setup.margin, setup.margin);
     p.scale(1 / kUnit, 1 / kUnit);
     QPen pen(Qt::black);
-    pen.setWidthF(0.2 * kUnit);
-    const QVector<Style>& styles = doc.styles();
-    QVector<QFont> fonts;
-    for (const Style& s : styles)
-        fonts << paintFont(s.font);
-    for (const PageItem& i : page.items) {
-        const Style& s = styles[i.style];
-        const QRectF r(i.x * kUnit, i.y * kUnit, i.w * kUnit, i.h * kUnit);
-        if (s.background.isValid())
-            p.fillRect(r, s.background);
-        if (s.frame != NoFrame) {
-            p.setPen(pen);
-            frame(p, r, s.frame);
-        }
-        if (!i.text.isEmpty()) {
-            p.setFont(fonts[i.style]);
-            p.setPen(s.color);
-            p.drawText(r.adjusted(kTextMargin * kUnit, 0, -kTextMargin * kUnit, 0), int(s.align | Qt::AlignVCenter), i.text);
-        }
-    }
+    pen.setWidthF(kRule);
+    PainterSurface surface{p, pen};
+    QList<QFont> fonts;
+    walk(surface, doc, page, lines, fonts);
     p.restore();
 }
 
-bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted)
+// Lays out until page index exists (or the report ends), telling the last page made
+// before rows still being read are awaited.
+bool layOut(Paginator& doc, int index, const PagePainted& painted)
+{
+    if (!painted)
+        return doc.ensure(index);
+    while (doc.pageCount() <= index && !doc.done())
+        if (!doc.stepIfReady()) {
+            painted(doc.pageCount() - 1);
+            doc.ensure(doc.pageCount());
+        }
+    return index < doc.pageCount();
+}
+
+bool writeQtPdf(Paginator& doc, const QString& path, const PagePainted& painted)
 {
     QPdfWriter pdf(path);
     pdf.setResolution(300);
@@ -81,14 +144,39 @@ bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted)
     if (!p.begin(&pdf))
         return false;
     p.scale(pdf.resolution() / 25.4, pdf.resolution() / 25.4);
-    for (int i = 0; doc.ensure(i); ++i) {
+    LineCache lines(LineCache::Print);
+    for (int i = 0; layOut(doc, i, painted); ++i) {
         if (i > 0)
             pdf.newPage();
-        paintPage(p, doc, doc.page(i));
+        paintPage(p, doc, doc.page(i), lines);
         if (painted)
             painted(i);
     }
     return p.end();
+}
+bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted)
+{
+    QList<QFont> fonts = fontsOf(doc);
+    if (!PdfWriter::canEmbed(fonts))
+        return writeQtPdf(doc, path, painted);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const PageSetup& setup = doc.layout().page;
+    PdfWriter writer(file, setup.paperWidth(), setup.paperHeight(), setup.margin);
+    PdfSurface surface{writer};
+    LineCache lines(LineCache::Print);
+    for (int i = 0; layOut(doc, i, painted); ++i) {
+        writer.beginPage();
+        if (!walk(surface, doc, doc.page(i), lines, fonts)) {
+            file.cancelWriting();
+            return writeQtPdf(doc, path, painted);
+        }
+        writer.endPage();
+        if (painted)
+            painted(i);
+    }
+    return writer.finish() && file.commit();
 }
 
 void print(Paginator& doc, QPrinter& printer, const PagePainted& painted)
@@ -102,10 +190,11 @@ void print(Paginator& doc, QPrinter& printer, const PagePainted& painted)
         return;
     const double dpmm = printer.resolution() / 25.4;
     p.scale(dpmm, dpmm);
-    for (int i = from; i <= to && doc.ensure(i); ++i) {
+    LineCache lines(LineCache::Print);
+    for (int i = from; i <= to && layOut(doc, i, painted); ++i) {
         if (i > from)
             printer.newPage();
-        paintPage(p, doc, doc.page(i));
+        paintPage(p, doc, doc.page(i), lines);
         if (painted)
             painted(i);
     }

@@ -41,6 +41,7 @@ void makeClientOwner(const QString& database);
 // The program on a fresh copy of the fixture (or of the demo workshop, "pw_demo"), with a
 // scripted seam.
 struct TestApp {
+    // from: the database the test's copy is made of.
     explicit TestApp(const QString& from = QStringLiteral("pw_template"));
     ~TestApp();
 

@@ -1,0 +1,53 @@
+#pragma once
+#include "ReadAhead.h"
+#include <QDate>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class Connection;
+class Query;
+
+// A report's statement read a range of its first-level groups at a time, in the
+// statement's own order: the server sorts a year of rows before it sends the first, but a
+// few workers' rows it sorts at once. Every statement here is composed from the report's
+// own text (its select list, where, group by and order by), so that a change of that text
+// carries over.
+namespace GroupedReading {
+
+// The statement's order made total: the grouped columns it does not order by follow its
+// own keys, so that rows equal in those keys come in one order however the rows are read.
+QString totalOrder(const QString& statement);
+
+// The first-level groups (the first key of the order) in order, with the journal rows
+// behind each: columns pw_key, pw_rows. Empty when the statement has no such shape.
+QString groupList(const QString& statement);
+
+// Groups after `after` up to and including `upTo`; an open end reaches the first (the
+// last, and the groups without a key) group.
+struct Range {
+    std::optional<QString> after, upTo;
+};
+QString part(const QString& statement, const Range& range);
+
+// The ranges to read: the first ends once firstRows journal rows are in, so that the
+// first page comes at once; then a third of what remains, then the rest. A result of at
+// most wholeBelow rows is read whole.
+struct Sizes {
+    qint64 firstRows = 300;
+    qint64 wholeBelow = 20000;
+};
+std::vector<Range> plan(const std::vector<std::pair<QString, qint64>>& groups, const Sizes& sizes = {});
+
+// The job of a ReadAhead: the group list, then each range's rows, in order.
+void read(Connection& c, const QString& statement, const ReadAhead::Deliver& deliver, const Sizes& sizes = {});
+
+// Opens a report query so: its statement with the parameters set, read on a connection
+// of its own; returns with the first range's rows.
+void open(Query& q);
+// Whether a report of this period is read so: a month comes whole at once, and the extra
+// statements would only cost it time.
+bool inRanges(const QDate& from, const QDate& to);
+
+} // namespace GroupedReading
