@@ -254,16 +254,16 @@ private slots:
                 take(c, {month(5, 2025, true)});
             },
             [](Connection& c) {
-                rows(c, Table::JournalRecord, "id=1", RowMode::Update);
-                rows(c, Table::Worker, "id=1", RowMode::KeyShare);
+                rows(c, Locks::Table::JournalRecord, "id=1", RowMode::Update);
+                rows(c, Locks::Table::Worker, "id=1", RowMode::KeyShare);
             },
             [&](Connection& c) {
                 take(c, {high});
                 take(c, {low});
             },
             [](Connection& c) {
-                rows(c, Table::Operation, "id=200", RowMode::KeyShare);
-                rows(c, Table::Operation, "id=201", RowMode::KeyShare);
+                rows(c, Locks::Table::Operation, "id=200", RowMode::KeyShare);
+                rows(c, Locks::Table::Operation, "id=201", RowMode::KeyShare);
             },
             [&](Connection& c) { take(c, {a}); },
         };

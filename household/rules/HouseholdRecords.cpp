@@ -59,8 +59,8 @@ std::optional<Place> storedPlace(Connection& c, qint64 id)
 bool namesExist(Connection& c, const Record& r)
 {
     using namespace Locks;
-    return !rows(c, Table::Kind, QStringLiteral("id=") + SqlText::num(qint64(r.kind)), RowMode::KeyShare).rows.isEmpty()
-        && !rows(c, Table::Worker, QStringLiteral("id=") + SqlText::num(r.worker), RowMode::KeyShare).rows.isEmpty();
+    return !rows(c, Locks::Table::Kind, QStringLiteral("id=") + SqlText::num(qint64(r.kind)), RowMode::KeyShare).rows.isEmpty()
+        && !rows(c, Locks::Table::Worker, QStringLiteral("id=") + SqlText::num(r.worker), RowMode::KeyShare).rows.isEmpty();
 }
 } // namespace
 
