@@ -31,7 +31,7 @@ struct Step {
     QVector<double> ours, psql;
 };
 
-QStringList bound(const QVector<Query*>& queries)
+QStringList boundStatements(const QVector<Query*>& queries)
 {
     QStringList out;
     for (Query* q : queries)
@@ -64,10 +64,10 @@ int main(int argc, char** argv)
          [&] {
              QStringList s;
              seam.onModal("TForm19", [&](QDialog*) {
-                 s << bound({dm.H_Tabel_1, dm.H_Tabel_2, dm.H_Tabel_3});
+                 s << boundStatements({dm.H_Tabel_1, dm.H_Tabel_2, dm.H_Tabel_3});
                  f19->Button1Click();
                  s << "begin" << ShiftTimesheet::deleteShiftRows(m, y) << ShiftTimesheet::insertShiftRows(m, y) << "commit";
-                 s << bound({dm.H_Tabel_1, dm.H_Tabel_2, dm.H_Tabel_3});
+                 s << boundStatements({dm.H_Tabel_1, dm.H_Tabel_2, dm.H_Tabel_3});
              });
              f19->showFor(first);
              return s;
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
              for (auto v : {MonthSheets::Variant::PieceWork, MonthSheets::Variant::Household,
                             MonthSheets::Variant::AverageRate, MonthSheets::Variant::General}) {
                  f27->prepare(v);
-                 s << bound({f27->cur_tabel, f27->all_price, f27->price, f27->price7, f27->price8});
+                 s << boundStatements({f27->cur_tabel, f27->all_price, f27->price, f27->price7, f27->price8});
              }
              return s;
          }},
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
              f18->Button6Click();
              f19->Button2Click();
              f27->Button2Click(); // the general timesheet, as step 2 left it
-             return bound({app.form<TForm4>()->XLS_Rep, f18->XLS_Rep, app.form<TForm15>()->H_Tabel});
+             return boundStatements({app.form<TForm4>()->XLS_Rep, f18->XLS_Rep, app.form<TForm15>()->H_Tabel});
          }},
     };
 

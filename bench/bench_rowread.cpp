@@ -43,7 +43,7 @@ void floorTimes(const QString& connection, const QString& statement, int rounds,
         qFatal("odbc_floor: %s", p.readAllStandardError().constData());
 }
 
-void compare(const Bench::Target& target, Connection& c, const char* name, const QString& statement, int rounds)
+void readBesideFloor(const Bench::Target& target, Connection& c, const char* name, const QString& statement, int rounds)
 {
     // PW_BENCH_ONLY=month: only the statements whose name starts so (for a profiler).
     if (!QString::fromLatin1(name).startsWith(qEnvironmentVariable("PW_BENCH_ONLY")))
@@ -91,10 +91,10 @@ int main(int argc, char** argv)
         return q->boundSql();
     };
     const int rounds = qEnvironmentVariableIsSet("PW_BENCH_ROUNDS") ? qEnvironmentVariableIntValue("PW_BENCH_ROUNDS") : 5;
-    compare(target, c, "month: t_Report by worker", bound(app.form<TForm16>()->t_Report, monthFrom, monthTo), rounds);
-    compare(target, c, "month: w_Report", bound(app.form<TForm20>()->w_Report, monthFrom, monthTo), rounds);
-    compare(target, c, "operations list (Oper)", app.DataModule6()->Oper->sql(), rounds);
-    compare(target, c, "year: w_Report", bound(app.form<TForm20>()->w_Report, today.addDays(1).addYears(-1), today.addDays(1)),
+    readBesideFloor(target, c, "month: t_Report by worker", bound(app.form<TForm16>()->t_Report, monthFrom, monthTo), rounds);
+    readBesideFloor(target, c, "month: w_Report", bound(app.form<TForm20>()->w_Report, monthFrom, monthTo), rounds);
+    readBesideFloor(target, c, "operations list (Oper)", app.DataModule6()->Oper->sql(), rounds);
+    readBesideFloor(target, c, "year: w_Report", bound(app.form<TForm20>()->w_Report, today.addDays(1).addYears(-1), today.addDays(1)),
             qMax(1, rounds / 2));
     std::printf("peak resident memory: %.1f MB\n", Bench::peakRssMb());
     return 0;
