@@ -19,7 +19,15 @@ int main(int argc, char** argv)
     }
     PwApplication qapp(argc, argv);
     PwApplication::loadTranslations(&qapp);
+    ServerBounds::setCurrent(Startup::bounds(Startup::configFiles()));
     DesktopSeam seam(stamp);
-    App app(seam, Startup::arguments(qapp.arguments().mid(1), Startup::configFiles()), buildProgram);
-    return app.exec();
+    int code = 0;
+    {
+        App app(seam, Startup::arguments(qapp.arguments().mid(1), Startup::configFiles()), buildProgram);
+        code = app.exec();
+    }
+    // Sessions given up are still being closed on threads of their own; a silent line
+    // holds them no longer than its bound, and the program does not wait longer than that.
+    ServerCall::drain(std::chrono::seconds(ServerBounds::current().connectSeconds));
+    return code;
 }

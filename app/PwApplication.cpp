@@ -1,9 +1,12 @@
 #include "PwApplication.h"
+#include "NumericLocale.h"
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
-PwApplication::PwApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+// Qt has just set the process's locale from the desktop's; numbers written as text by the
+// libraries below must keep their decimal point.
+PwApplication::PwApplication(int& argc, char** argv) : QApplication(argc, argv) { useCNumericLocale(); }
 
 bool PwApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -1,5 +1,7 @@
 #include "Seam.h"
 #include "DbError.h"
+#include "ServerBounds.h"
+#include <QProgressDialog>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -50,10 +52,58 @@ bool Seam::guarded(const std::function<void()>& handler)
     try {
         handler();
         return true;
+    } catch (const Cancelled& e) {
+        message(QMessageBox::Information, QStringLiteral("Табель"), e.message());
     } catch (const DbError& e) {
         dbError(e.message());
     }
     return false;
+}
+
+int SeamWaiter::noticeMs() const { return ServerBounds::current().noticeMs; }
+
+QString serverWaitText(const Waiting& w, int seconds)
+{
+    QString what;
+    switch (w.kind) {
+    case Waiting::Kind::Connect:
+        what = QStringLiteral("Подключение к серверу базы данных…");
+        break;
+    case Waiting::Kind::Commit:
+        what = QStringLiteral("Сохранение: сервер базы данных ещё не подтвердил запись…");
+        break;
+    case Waiting::Kind::Statement:
+        what = QStringLiteral("Ожидание ответа сервера базы данных…");
+        break;
+    }
+    return what + QStringLiteral("\nПрошло %1 с. Можно подождать ещё или прервать: то, что не сохранено, "
+                                 "не сохранится.").arg(seconds);
+}
+
+bool DesktopSeam::serverWait(const Waiting& w)
+{
+    QProgressDialog box(QString(), QStringLiteral("Прервать"), 0, 0, activeWindow());
+    box.setObjectName(QStringLiteral("ServerWait"));
+    box.setWindowTitle(QStringLiteral("Табель"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setMinimumDuration(0);
+    const auto shown = [&] {
+        const auto s = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - w.since);
+        box.setLabelText(serverWaitText(w, int(s.count())));
+    };
+    shown();
+    QTimer poll;
+    bool over = false;
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        shown();
+        if (w.over()) {
+            over = true;
+            box.accept();
+        }
+    });
+    poll.start(50);
+    box.exec();
+    return !over && !w.over();
 }
 
 int DesktopSeam::runModal(QDialog* window)

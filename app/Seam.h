@@ -1,5 +1,6 @@
 #pragma once
 #include "rules/Shell.h"
+#include "ServerCall.h"
 #include <QDate>
 #include <QDateTime>
 #include <QMessageBox>
@@ -30,6 +31,9 @@ public:
     virtual bool question(const QString& title, const QString& text) = 0;
     // The standard box for an error the database reported.
     virtual void dbError(const QString& message) = 0;
+    // A wait on the server past its notice: shows that the program waits and offers to give
+    // up. True when the user gives up; false as soon as w.over().
+    virtual bool serverWait(const Waiting& w) = 0;
     virtual void requestQuit() = 0;
     virtual QDate today() = 0;
     virtual QDateTime now() = 0;
@@ -40,7 +44,8 @@ public:
     virtual bool openDocument(const QString& path) = 0;
 
     // Runs a handler at the edge of our code: a database error ends it and is shown in the
-    // one display of such errors (dbError), never thrown into Qt's frames. False on an error.
+    // one display of such errors (dbError), never thrown into Qt's frames; a wait the user
+    // gave up, or an operation cancelled, is told as information. False on either.
     bool guarded(const std::function<void()>& handler);
     // Runs FormActivate of a window, if it has one.
     void activate(QWidget* window);
@@ -54,6 +59,20 @@ private:
     QVector<QWidget*> stack_;
 };
 
+// Tells the windows' connection's long waits to the seam, after the notice of the bounds.
+class SeamWaiter : public ServerWaiter {
+public:
+    explicit SeamWaiter(Seam& seam) : seam_(seam) {}
+    int noticeMs() const override;
+    bool wait(const Waiting& w) override { return seam_.serverWait(w); }
+
+private:
+    Seam& seam_;
+};
+
+// The text a wait is shown with, seconds after it began.
+QString serverWaitText(const Waiting& w, int seconds);
+
 // A folder under base that only the user may open (0700, the user's own), made when it
 // is missing; empty when none can be made.
 QString privateFolder(const QString& base);
@@ -65,6 +84,7 @@ public:
     void message(QMessageBox::Icon icon, const QString& title, const QString& text) override;
     bool question(const QString& title, const QString& text) override;
     void dbError(const QString& message) override;
+    bool serverWait(const Waiting& w) override;
     void requestQuit() override;
     QDate today() override { return QDate::currentDate(); }
     QDateTime now() override { return QDateTime::currentDateTime(); }

@@ -5,8 +5,9 @@
 
 namespace Sql = DataModuleSql;
 
-TDataModule6::TDataModule6(App& app) : ADO_DB(QStringLiteral("ADO_DB")), app_(app)
+TDataModule6::TDataModule6(App& app) : ADO_DB(QStringLiteral("ADO_DB")), app_(app), waiter_(app.seam())
 {
+    ADO_DB.setWaiter(&waiter_);
     setObjectName(QStringLiteral("TDataModule6"));
     Workers = query("Workers", Sql::Workers);
     Workers->setTable(QStringLiteral("accounts_dep.person"));

@@ -1,6 +1,7 @@
 #pragma once
 #include "Connection.h"
 #include "Query.h"
+#include "Seam.h"
 #include <QObject>
 
 class App;
@@ -50,4 +51,6 @@ private:
     Command* command(const QString& name, const QString& sql = {});
 
     App& app_;
+    // The user is shown a long wait on ADO_DB and may give it up.
+    SeamWaiter waiter_;
 };

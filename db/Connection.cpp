@@ -1,18 +1,19 @@
 #include "Connection.h"
 #include "DbError.h"
+#include "NumericLocale.h"
+#include "OdbcSession.h"
 #include "SqlText.h"
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <sql.h>
-#include <sqlext.h>
+#include <QScopeGuard>
+#include <thread>
 
 namespace {
 // Day-first literals ('01.4.2025') must read as 1 April; JIT only slows the month grids down;
 // a backslash inside a literal must stay a backslash whatever the server's default is, or a
-// quoted text could end its literal early.
-const char* const kSessionSetup[] = {"SET DateStyle TO 'ISO, DMY'", "SET jit TO off",
-                                     "SET standard_conforming_strings TO on"};
+// quoted text could end its literal early. The name tells an administrator whose session it is.
+const char* const kSessionSetup[][2] = {{"DateStyle", "ISO, DMY"},
+                                        {"jit", "off"},
+                                        {"standard_conforming_strings", "on"},
+                                        {"application_name", "piecework"}};
 
 // What the user reads when the server went away: whether the change was made, and that
 // the next action connects again.
@@ -22,54 +23,55 @@ const char* const kLostUnsaved =
 const char* const kLostUnknown =
     "Связь с сервером базы данных прервалась при сохранении, и узнать, сохранены ли изменения, не удалось. "
     "Проверьте список, когда связь восстановится.";
+// And when the user gave up waiting.
+const char* const kGivenUp = "Ожидание ответа сервера прервано.";
+const char* const kGivenUpUnsaved = "Ожидание ответа сервера прервано: изменения не сохранены.";
+const char* const kGivenUpConnect = "Ожидание подключения к серверу прервано.";
+const char* const kGivenUpUnknown =
+    "Ожидание ответа сервера прервано при сохранении, и узнать, сохранены ли изменения, не удалось. "
+    "Проверьте список, когда связь восстановится.";
+const char* const kBusy = "Предыдущее обращение к серверу ещё не закончено.";
+const char* const kNoSession = "нет соединения с базой данных";
+// The server's code for a lock not granted within lock_timeout.
+const char* const kLockNotAvailable = "55P03";
 
 QString withNote(const QString& message, const char* note)
 {
     return message.isEmpty() ? QString::fromUtf8(note) : message + QLatin1Char('\n') + QString::fromUtf8(note);
 }
 
-QString errorText(const QSqlError& e)
-{
-    QString text = e.databaseText().trimmed();
-    if (text.isEmpty())
-        text = e.text().trimmed();
-    return text;
-}
+QString text(const char* s) { return QString::fromUtf8(s); }
 } // namespace
 
-Connection::Connection(const QString& name, Session session) : name_(name), session_(session)
-{
-    QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
-}
+Connection::Connection(const QString& name, Session session) : name_(name), session_(session) { useCNumericLocale(); }
 
-Connection::~Connection()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(name_, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(name_);
-}
+Connection::~Connection() { close(); }
 
-QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+QString Connection::effectiveString() const
+{
+    if (session_ == Session::Foreign)
+        return connectionString_;
+    // The driver passes these to libpq; options given in the string itself come after
+    // ours and win.
+    const QString ours = ServerBounds::current().libpqOptions();
+    QString s = connectionString_;
+    const int at = s.indexOf(QLatin1String("pqopt={"), 0, Qt::CaseInsensitive);
+    if (at >= 0)
+        return s.insert(at + 7, ours + QLatin1Char(' '));
+    if (!s.isEmpty() && !s.endsWith(QLatin1Char(';')))
+        s += QLatin1Char(';');
+    return s + QStringLiteral("pqopt={") + ours + QLatin1Char('}');
+}
 
 void Connection::open()
 {
-    QSqlDatabase db = database();
-    if (db.isOpen())
-        db.close();
-    // Qt puts "DSN=" before a text that names no driver or server: a data source given as
-    // "DSN=…;PWD=…" must reach the driver manager with it once, not twice.
-    const bool dsn = connectionString_.startsWith(QLatin1String("DSN="), Qt::CaseInsensitive)
-                     && !connectionString_.contains(QLatin1String("DRIVER="), Qt::CaseInsensitive)
-                     && !connectionString_.contains(QLatin1String("SERVER="), Qt::CaseInsensitive);
-    db.setDatabaseName(dsn ? connectionString_.mid(4) : connectionString_);
-    if (!db.open())
-        throw DbError(errorText(db.lastError()));
+    dropSession(broken_);
+    auto fresh = std::make_shared<OdbcSession>();
+    const QString text = effectiveString();
+    call(Waiting::Kind::Connect, {}, [fresh, text](const ServerCall::Deliver&) { fresh->connect(text); });
+    odbc_ = std::move(fresh);
     broken_ = false;
-    inTransaction_ = false;
-    ledger_ = {};
+    endTransactionState();
     xid_.clear();
     prepared_.clear();
     unpreparable_.clear();
@@ -77,84 +79,142 @@ void Connection::open()
     setUpSession();
 }
 
-void Connection::close()
-{
-    QSqlDatabase db = database();
-    if (db.isOpen())
-        db.close();
-}
+void Connection::close() { dropSession(broken_); }
 
-bool Connection::isOpen() const { return database().isOpen() && !broken_; }
+bool Connection::isOpen() const { return odbc_ && !broken_; }
+
+void Connection::dropSession(bool endOnServer)
+{
+    std::shared_ptr<OdbcSession> old = std::move(odbc_);
+    odbc_.reset();
+    const qint64 pid = std::exchange(pid_, 0);
+    if (!old)
+        return;
+    if (!endOnServer) {
+        old.reset();
+        return;
+    }
+    // A session given up or lost: its server process may still hold a transaction and its
+    // locks. Another session ends it, on a thread nobody waits for; the old one is closed
+    // there too, since a silent line may hold up its goodbye.
+    const QString text = effectiveString();
+    const bool workshop = session_ == Session::Workshop;
+    ServerCall::detached([old = std::move(old), pid, text, workshop]() mutable {
+        if (workshop && pid > 0) {
+            try {
+                OdbcSession undertaker;
+                undertaker.connect(text);
+                undertaker.execute(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+            } catch (const DbError&) {
+                // The server ends it itself within its bounds (ServerBounds).
+            }
+        }
+        old.reset();
+    });
+}
 
 void Connection::setUpSession()
 {
     if (session_ == Session::Foreign)
         return;
-    for (const char* s : kSessionSetup)
-        execute(QString::fromLatin1(s));
+    QStringList calls{QStringLiteral("pg_backend_pid()")};
+    const auto set = [&](const QString& name, const QString& value) {
+        calls << QStringLiteral("set_config('%1', '%2', false)").arg(name, value);
+    };
+    for (const auto& s : kSessionSetup)
+        set(QString::fromLatin1(s[0]), QString::fromLatin1(s[1]));
+    for (const QString& s : ServerBounds::current().sessionSettings())
+        set(s.section(QLatin1Char('='), 0, 0), s.section(QLatin1Char('='), 1));
+    pid_ = select(QStringLiteral("select ") + calls.join(QStringLiteral(", "))).rows.value(0).value(0).toLongLong();
 }
 
 void Connection::ensureOpen()
 {
-    if (!database().isOpen() || broken_)
+    if (!odbc_ || broken_)
         open();
 }
+
+void Connection::call(Waiting::Kind kind, const QString& statement, ServerCall::Job job)
+{
+    if (busy_)
+        throw DbError(text(kBusy), statement);
+    busy_ = true;
+    auto idle = qScopeGuard([this] { busy_ = false; });
+    Waiting what;
+    what.kind = kind;
+    what.statement = statement;
+    try {
+        ServerCall::run(std::move(job), what, waiter_, &stop_);
+    } catch (const ServerCall::GivenUp&) {
+        idle.dismiss();
+        busy_ = false;
+        giveUp(kind);
+    }
+}
+
+void Connection::giveUp(Waiting::Kind kind)
+{
+    const bool wrote = inTransaction_;
+    const qint64 pid = pid_;
+    endTransactionState();
+    broken_ = true;
+    if (kind == Waiting::Kind::Commit) {
+        dropSession(false);
+        settleGivenUpCommit(pid);
+        return;
+    }
+    dropSession(true);
+    if (stop_)
+        throw Cancelled(text(kGivenUp));
+    if (waiter_ && !waiter_->givenUpText().isEmpty())
+        throw Cancelled(waiter_->givenUpText());
+    throw Cancelled(text(kind == Waiting::Kind::Connect ? kGivenUpConnect : wrote ? kGivenUpUnsaved : kGivenUp));
+}
+
+void Connection::cancel()
+{
+    stop_ = true;
+    ServerCall::wakeAll();
+}
+
+QString Connection::takeWarning() { return std::exchange(warning_, QString()); }
 
 // After a failed statement: is the server still there? If not, reopen before the next one.
 void Connection::checkAlive()
 {
-    QSqlQuery ping(database());
-    if (!ping.exec(QStringLiteral("select 1")))
+    auto session = odbc_;
+    if (!session) {
         broken_ = true;
+        return;
+    }
+    try {
+        call(Waiting::Kind::Statement, QStringLiteral("select 1"),
+             [session](const ServerCall::Deliver&) { session->execute(QStringLiteral("select 1")); });
+    } catch (const DbError&) {
+        broken_ = true;
+    }
 }
 
-bool Connection::sessionLost()
+void Connection::failed(const DbError& e)
 {
-    const QVariant handle = database().driver() ? database().driver()->handle() : QVariant();
-    if (!handle.isValid() || !*static_cast<void* const*>(handle.constData()))
-        return true;
-    SQLUINTEGER dead = SQL_CD_FALSE;
-    const SQLRETURN r = SQLGetConnectAttr(*static_cast<void* const*>(handle.constData()), SQL_ATTR_CONNECTION_DEAD, &dead,
-                                          sizeof dead, nullptr);
-    return SQL_SUCCEEDED(r) && dead == SQL_CD_TRUE;
-}
-
-void Connection::failed(const QString& message, const QString& statement)
-{
+    QString message = e.message();
+    if (e.state() == QLatin1String(kLockNotAvailable))
+        message = QStringLiteral("Данные заняты другим пользователем дольше %1 с. Повторите действие позже.")
+                      .arg(ServerBounds::current().lockSeconds);
     if (inTransaction_) {
         // Inside a transaction a ping would only fail on the aborted transaction; ask the
         // driver instead. A lost session takes its transaction with it: nothing was written.
-        if (sessionLost()) {
+        if (!odbc_ || odbc_->lost()) {
             broken_ = true;
-            throw DbError(withNote(message, kLostUnsaved), statement);
+            throw DbError(withNote(message, kLostUnsaved), e.statement(), e.state());
         }
-        throw DbError(message, statement);
+        throw DbError(message, e.statement(), e.state());
     }
-    checkAlive();
-    throw DbError(broken_ ? withNote(message, kLost) : message, statement);
-}
-
-void Connection::exec(QSqlQuery& query, const QString& statement)
-{
-    if (!inTransaction_)
-        ensureOpen();
-    if (!query.exec(statement)) {
-        const QString message = errorText(query.lastError());
-        query.finish();
-        failed(message, statement);
-    }
-}
-
-void* Connection::odbcHandle(const QString& statement)
-{
-    if (!inTransaction_)
-        ensureOpen();
-    const QVariant handle = database().driver()->handle();
-    // The ODBC connection handle, announced as SQLHANDLE or as void* depending on the Qt build.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0)
-        || !*static_cast<void* const*>(handle.constData()))
-        throw DbError(QStringLiteral("нет соединения с базой данных"), statement);
-    return *static_cast<void* const*>(handle.constData());
+    if (odbc_ && odbc_->lost())
+        broken_ = true;
+    else
+        checkAlive();
+    throw DbError(broken_ ? withNote(message, kLost) : message, e.statement(), e.state());
 }
 
 OdbcReader::Result Connection::select(const QString& statement) { return read(statement, Shape::Rows); }
@@ -171,21 +231,44 @@ OdbcReader::Result Connection::selectTable(const QString& statement, const QHash
 
 OdbcReader::Result Connection::read(const QString& statement, Shape shape, Table* room)
 {
-    void* dbc = odbcHandle(statement);
+    if (!inTransaction_)
+        ensureOpen();
+    if (!odbc_)
+        throw DbError(text(kNoSession), statement);
+    // The call may outlive this frame when its wait is given up: it owns what it touches.
+    auto session = odbc_;
+    auto out = std::make_shared<OdbcReader::Result>();
+    std::shared_ptr<Table> spare = room ? std::make_shared<Table>(std::move(*room)) : nullptr;
     try {
-        return shape == Shape::Table ? OdbcReader::readTable(dbc, statement, room) : OdbcReader::readAll(dbc, statement);
+        call(Waiting::Kind::Statement, statement, [session, out, spare, statement, shape](const ServerCall::Deliver&) {
+            *out = shape == Shape::Table ? OdbcReader::readTable(session->handle(), statement, spare.get())
+                                         : OdbcReader::readAll(session->handle(), statement);
+        });
+    } catch (const Cancelled&) {
+        throw;
     } catch (const DbError& e) {
-        failed(e.message(), e.statement());
+        failed(e);
     }
+    return std::move(*out);
 }
 
 void Connection::selectBlocks(const QString& statement, const std::function<void(const OdbcReader::Result& block)>& onBlock)
 {
-    void* dbc = odbcHandle(statement);
+    if (!inTransaction_)
+        ensureOpen();
+    if (!odbc_)
+        throw DbError(text(kNoSession), statement);
+    auto session = odbc_;
     try {
-        OdbcReader::readBlocks(dbc, statement, onBlock);
+        // Each block is handed to this thread and taken here, while the call waits.
+        call(Waiting::Kind::Statement, statement, [session, statement, &onBlock](const ServerCall::Deliver& deliver) {
+            OdbcReader::readBlocks(session->handle(), statement,
+                                   [&](const OdbcReader::Result& block) { deliver([&] { onBlock(block); }); });
+        });
+    } catch (const Cancelled&) {
+        throw;
     } catch (const DbError& e) {
-        failed(e.message(), e.statement());
+        failed(e);
     }
 }
 
@@ -208,6 +291,8 @@ OdbcReader::Result Connection::read(const QString& statement, const QHash<QStrin
             return read(SqlText::bind(statement, params), shape, room);
         try {
             return read(QStringLiteral("EXECUTE %1(%2)").arg(name, values.join(QStringLiteral(", "))), shape, room);
+        } catch (const Cancelled&) {
+            throw;
         } catch (const DbError&) {
             // A plan prepared before a table changed ("cached plan must not change result
             // type") fails at every run: drop it and prepare the text anew, once.
@@ -230,6 +315,8 @@ QString Connection::preparedName(const QString& body)
         text.chop(1);
     try {
         execute(QStringLiteral("PREPARE %1 AS %2").arg(name, text));
+    } catch (const Cancelled&) {
+        throw;
     } catch (const DbError&) {
         // Parameters whose type the server cannot tell, and the like: run it plainly.
         unpreparable_.insert(body);
@@ -243,22 +330,37 @@ void Connection::execute(const QString& statement) { executeCount(statement); }
 
 int Connection::executeCount(const QString& statement)
 {
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    exec(q, statement);
-    const int rows = q.numRowsAffected();
-    q.finish();
-    return rows;
+    if (!inTransaction_)
+        ensureOpen();
+    if (!odbc_)
+        throw DbError(text(kNoSession), statement);
+    auto session = odbc_;
+    auto rows = std::make_shared<int>(0);
+    try {
+        call(Waiting::Kind::Statement, statement,
+             [session, rows, statement](const ServerCall::Deliver&) { *rows = session->execute(statement); });
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const DbError& e) {
+        failed(e);
+    }
+    return *rows;
 }
 
 void Connection::begin()
 {
     ensureOpen();
-    if (!database().transaction())
-        throw DbError(errorText(database().lastError()));
+    // Nothing goes to the server until the first statement.
+    odbc_->setAutocommit(false);
     inTransaction_ = true;
     ledger_ = {};
     xid_.clear();
+}
+
+void Connection::endTransactionState()
+{
+    inTransaction_ = false;
+    ledger_ = {};
 }
 
 void Connection::commit()
@@ -268,30 +370,39 @@ void Connection::commit()
     if (session_ == Session::Workshop && !broken_) {
         try {
             xid_ = select(QStringLiteral("select txid_current_if_assigned()")).rows.value(0).value(0).toString();
+        } catch (const Cancelled&) {
+            throw;
         } catch (const DbError&) {
-            inTransaction_ = false;
-            ledger_ = {};
+            endTransactionState();
             rollbackQuietly();
             throw;
         }
     }
-    inTransaction_ = false;
-    ledger_ = {};
+    endTransactionState();
     // A session lost before the commit took its transaction with it.
-    if (broken_)
-        throw DbError(QString::fromUtf8(kLostUnsaved));
-    if (database().commit())
-        return;
-    const QString message = errorText(database().lastError());
-    if (session_ == Session::Workshop && sessionLost()) {
-        broken_ = true;
-        settleLostCommit(message);
-        return;
+    if (broken_ || !odbc_)
+        throw DbError(text(kLostUnsaved));
+    auto session = odbc_;
+    try {
+        call(Waiting::Kind::Commit, QStringLiteral("COMMIT"),
+             [session](const ServerCall::Deliver&) { session->endTransaction(true); });
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const DbError& e) {
+        if (session_ == Session::Workshop && session->lost()) {
+            broken_ = true;
+            settleLostCommit(e.message());
+            return;
+        }
+        // The server has ended the transaction, but the driver would stay out of
+        // autocommit: every later statement would open a transaction nobody commits.
+        rollbackQuietly();
+        throw DbError(e.message(), e.statement(), e.state());
     }
-    // The server has ended the transaction, but the driver would stay out of
-    // autocommit: every later statement would open a transaction nobody commits.
-    rollbackQuietly();
-    throw DbError(message);
+    if (odbc_ != session)
+        return; // given up, and found committed on a new session
+    warning_ = session->takeWarning();
+    session->setAutocommit(true);
 }
 
 // The answer to COMMIT was lost with the session: a new session asks the server what
@@ -299,8 +410,7 @@ void Connection::commit()
 // never saved twice.
 void Connection::settleLostCommit(const QString& message)
 {
-    const QString xid = xid_;
-    xid_.clear();
+    const QString xid = std::exchange(xid_, QString());
     if (xid.isEmpty())
         return; // nothing was written
     QString status;
@@ -315,19 +425,53 @@ void Connection::settleLostCommit(const QString& message)
     throw DbError(withNote(message, status == QLatin1String("aborted") ? kLostUnsaved : kLostUnknown));
 }
 
+// The user gave up waiting for COMMIT: the old session's server process is ended from a new
+// session (a COMMIT it never got aborts with it), and the server says what became of it.
+void Connection::settleGivenUpCommit(qint64 pid)
+{
+    const QString xid = std::exchange(xid_, QString());
+    if (xid.isEmpty())
+        return; // nothing was written
+    QString status;
+    try {
+        open();
+        if (pid > 0)
+            execute(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+        for (int look = 0; look < 25; ++look) {
+            status = select(QStringLiteral("select txid_status(%1)").arg(xid)).rows.value(0).value(0).toString();
+            if (status != QLatin1String("in progress"))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    } catch (const DbError&) {
+        broken_ = true;
+    }
+    if (status == QLatin1String("committed"))
+        return;
+    throw Cancelled(text(status == QLatin1String("aborted") ? kGivenUpUnsaved : kGivenUpUnknown));
+}
+
 void Connection::rollbackQuietly()
 {
-    if (!database().rollback())
+    if (!odbc_ || broken_)
+        return;
+    auto session = odbc_;
+    try {
+        call(Waiting::Kind::Statement, QStringLiteral("ROLLBACK"), [session](const ServerCall::Deliver&) {
+            session->endTransaction(false);
+            session->setAutocommit(true);
+        });
+    } catch (const DbError&) {
         broken_ = true;
-    else
-        checkAlive();
+        return;
+    }
+    if (odbc_ == session && session->lost())
+        broken_ = true;
 }
 
 void Connection::rollback()
 {
-    inTransaction_ = false;
-    ledger_ = {};
+    endTransactionState();
     xid_.clear();
-    if (!database().rollback())
-        checkAlive();
+    rollbackQuietly();
 }

@@ -9,14 +9,16 @@
 
 namespace LegacyImport {
 
-Connections open()
+Connections open(ServerWaiter* waiter)
 {
     Connections c;
     c.source = std::make_unique<Connection>(QStringLiteral("MSA"), Connection::Session::Foreign);
     c.source->setConnectionString(QString::fromLatin1(MSA));
+    c.source->setWaiter(waiter);
     c.source->open();
     c.target = std::make_unique<Connection>(QStringLiteral("PGSQL"));
     c.target->setConnectionString(QString::fromLatin1(PGSQL));
+    c.target->setWaiter(waiter);
     c.target->open();
     return c;
 }

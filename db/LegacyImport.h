@@ -5,6 +5,7 @@
 #include <memory>
 
 class Connection;
+class ServerWaiter;
 
 // The one-off copy of the legacy journal database (ODBC data source "Tabel") into the
 // tables of accounts_dep in their legacy layout (data source "Tabel_PgSQL"), replacing
@@ -14,12 +15,12 @@ namespace LegacyImport {
 // The connections of the command: the legacy source with its password, the target as "sys".
 extern const char* const MSA;
 extern const char* const PGSQL;
-// The two connections opened, each under its own name.
+// The two connections opened, each under its own name; their long waits go to waiter.
 struct Connections {
     std::unique_ptr<Connection> source; // MSA
     std::unique_ptr<Connection> target; // PGSQL
 };
-Connections open();
+Connections open(ServerWaiter* waiter = nullptr);
 
 enum class As { Integer, Float, Text };
 struct Column {

@@ -31,6 +31,33 @@ struct Taken {
     qint64 value;
 };
 
+const char* const kLockNotAvailable = "55P03";
+
+// Runs a locking statement; a lock not granted in time is told as what holds it.
+template <class Fn> auto locking(const QString& busy, Fn fn)
+{
+    try {
+        return fn();
+    } catch (const DbError& e) {
+        if (e.state() != QLatin1String(kLockNotAvailable))
+            throw;
+        throw DbError(busy + QStringLiteral(" Повторите позже: изменения не сохранены."), e.statement(), e.state());
+    }
+}
+
+// What the user is told when the keys of one statement wait too long: the month first.
+QString busyText(const QVector<Taken>& keys)
+{
+    for (const Taken& t : keys)
+        if (t.key.rank == Rank::Month)
+            return t.key.shared ? QStringLiteral("%1 перестраивается или пересчитывается другим пользователем.").arg(t.key.what)
+                                : QStringLiteral("%1 сейчас изменяют другие пользователи.").arg(t.key.what);
+    for (const Taken& t : keys)
+        if (!t.key.what.isEmpty())
+            return QStringLiteral("%1 сейчас изменяет другой пользователь.").arg(t.key.what);
+    return QStringLiteral("Данные сейчас изменяет другой пользователь.");
+}
+
 QString callOf(const Taken& t)
 {
     return QStringLiteral("pg_advisory_xact_lock%1(%2)").arg(t.key.shared ? QStringLiteral("_shared") : QString(),
@@ -72,23 +99,27 @@ qint64 keyOf(const QString& name)
 Key bookNames(Book book)
 {
     static const char* const names[] = {"vid_oper:names", "gds_and_srv:marks", "oper:kinds"};
-    return {Rank::BookNames, QString::fromLatin1(names[int(book)])};
+    static const char* const books[] = {"Справочник видов операций", "Справочник изделий", "Справочник операций"};
+    return {Rank::BookNames, QString::fromLatin1(names[int(book)]), false, QString::fromUtf8(books[int(book)])};
 }
 
 Key month(int month, int year, bool shared)
 {
-    return {Rank::Month, QStringLiteral("h_tabel:month:%1:%2").arg(month).arg(year), shared};
+    return {Rank::Month, QStringLiteral("h_tabel:month:%1:%2").arg(month).arg(year), shared,
+            QStringLiteral("Месяц %1.%2").arg(month, 2, 10, QLatin1Char('0')).arg(year)};
 }
 
 Key journalCell(qint64 worker, int shift, int month, int year)
 {
-    return {Rank::Cell, QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(month).arg(year)};
+    return {Rank::Cell, QStringLiteral("h_tabel:%1:%2:%3:%4").arg(worker).arg(shift).arg(month).arg(year), false,
+            QStringLiteral("Строку табеля")};
 }
 
 Key householdCell(qint64 worker, int kind, bool night, int month, int year)
 {
     return {Rank::Cell,
-            QStringLiteral("h_tabel_hh:%1:%2:%3:%4:%5").arg(worker).arg(kind).arg(night ? 1 : 0).arg(month).arg(year)};
+            QStringLiteral("h_tabel_hh:%1:%2:%3:%4:%5").arg(worker).arg(kind).arg(night ? 1 : 0).arg(month).arg(year),
+            false, QStringLiteral("Строку табеля")};
 }
 
 QString statementOf(QVector<Key> keys)
@@ -103,6 +134,7 @@ void take(Connection& c, QVector<Key> keys)
 {
     Connection::LockLedger& ledger = c.lockLedger();
     QStringList calls;
+    QVector<Taken> asked;
     for (const Taken& t : ordered(keys)) {
         const auto held = ledger.held.constFind(t.value);
         if (held != ledger.held.constEnd() && (t.key.shared || !*held))
@@ -115,10 +147,11 @@ void take(Connection& c, QVector<Key> keys)
         ledger.lastKey = t.value;
         ledger.held.insert(t.value, t.key.shared);
         calls << callOf(t);
+        asked << t;
     }
     // One statement: its calls run left to right, in the order above.
     if (!calls.isEmpty())
-        c.execute(QStringLiteral("select ") + calls.join(QStringLiteral(", ")));
+        locking(busyText(asked), [&] { c.execute(QStringLiteral("select ") + calls.join(QStringLiteral(", "))); });
 }
 
 QString tableName(Table table)
@@ -144,9 +177,11 @@ OdbcReader::Result rows(Connection& c, Table table, const QString& condition, Ro
         outOfOrder(c, rank, name);
     c.lockLedger().rank = rank;
     c.lockLedger().lastKey = 0;
-    return c.select(QStringLiteral("select %1 from %2 where %3 order by id for %4")
-                        .arg(columns, name, condition,
-                             mode == RowMode::KeyShare ? QStringLiteral("key share") : QStringLiteral("update")));
+    return locking(QStringLiteral("Запись или строку справочника сейчас изменяет другой пользователь."), [&] {
+        return c.select(QStringLiteral("select %1 from %2 where %3 order by id for %4")
+                            .arg(columns, name, condition,
+                                 mode == RowMode::KeyShare ? QStringLiteral("key share") : QStringLiteral("update")));
+    });
 }
 
 void tables(Connection& c, const QStringList& names)
@@ -155,7 +190,9 @@ void tables(Connection& c, const QStringList& names)
     if (c.lockLedger().rank >= int(Rank::Tables))
         outOfOrder(c, int(Rank::Tables), names.join(QStringLiteral(", ")));
     c.lockLedger().rank = int(Rank::Tables);
-    c.execute(QStringLiteral("lock table %1 in exclusive mode").arg(names.join(QStringLiteral(", "))));
+    locking(QStringLiteral("Таблицы журнала сейчас изменяют другие пользователи."), [&] {
+        c.execute(QStringLiteral("lock table %1 in exclusive mode").arg(names.join(QStringLiteral(", "))));
+    });
 }
 
 int reached(const Connection& c) { return c.lockLedger().rank; }

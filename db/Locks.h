@@ -47,6 +47,7 @@ struct Key {
     Rank rank;
     QString name; // the same name gives the same lock in every client
     bool shared = false;
+    QString what; // what it guards, as the user is told when another client holds it too long
 };
 
 // A reference book whose names are checked for duplicates before a write.
@@ -59,6 +60,8 @@ Key journalCell(qint64 worker, int shift, int month, int year);
 // The household timesheet row of a worker, work kind, night flag, month and year.
 Key householdCell(qint64 worker, int kind, bool night, int month, int year);
 
+// A wait for a lock another client holds ends after ServerBounds::lockSeconds; the user is
+// told who holds what ("Месяц 04.2025 перестраивается…"), and the transaction rolls back.
 // The same number for a key in every client, whatever its build.
 qint64 keyOf(const QString& name);
 

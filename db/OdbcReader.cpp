@@ -18,14 +18,17 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters are UT
 
 QString fromWide(const SQLWCHAR* s, qsizetype chars) { return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), chars); }
 
-QString diagnostics(SQLSMALLINT type, SQLHANDLE h)
+QString diagnostics(SQLSMALLINT type, SQLHANDLE h, QString* sqlState = nullptr)
 {
     QStringList parts;
     SQLWCHAR state[6], text[1024];
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
-    for (SQLSMALLINT i = 1; SQLGetDiagRecW(type, h, i, state, &native, text, 1024, &len) == SQL_SUCCESS; ++i)
+    for (SQLSMALLINT i = 1; SQLGetDiagRecW(type, h, i, state, &native, text, 1024, &len) == SQL_SUCCESS; ++i) {
+        if (sqlState && sqlState->isEmpty())
+            *sqlState = fromWide(state, 5);
         parts << fromWide(text, std::min<qsizetype>(len, 1023)).trimmed();
+    }
     return parts.isEmpty() ? QStringLiteral("ошибка ODBC") : parts.join(QLatin1Char('\n'));
 }
 
@@ -116,8 +119,11 @@ struct Statement {
 
 void check(SQLRETURN r, const Statement& s, const QString& statement)
 {
-    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO && r != SQL_NO_DATA)
-        throw DbError(diagnostics(SQL_HANDLE_STMT, s.h), statement);
+    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO && r != SQL_NO_DATA) {
+        QString state;
+        const QString text = diagnostics(SQL_HANDLE_STMT, s.h, &state);
+        throw DbError(text, statement, state);
+    }
 }
 
 } // namespace
@@ -131,7 +137,12 @@ void run(void* dbc, const QString& statement, Result& result, const std::functio
     if (SQLAllocHandle(SQL_HANDLE_STMT, SQLHDBC(dbc), &s.h) != SQL_SUCCESS)
         throw DbError(diagnostics(SQL_HANDLE_DBC, SQLHDBC(dbc)), statement);
     std::u16string text = statement.toStdU16String();
-    check(SQLExecDirectW(s.h, reinterpret_cast<SQLWCHAR*>(text.data()), SQLINTEGER(text.size())), s, statement);
+    const SQLRETURN executed = SQLExecDirectW(s.h, reinterpret_cast<SQLWCHAR*>(text.data()), SQLINTEGER(text.size()));
+    // A write that met no row ("delete … returning" of a row deleted meanwhile): no rows,
+    // and no result to describe.
+    if (executed == SQL_NO_DATA)
+        return;
+    check(executed, s, statement);
 
     SQLSMALLINT n = 0;
     check(SQLNumResultCols(s.h, &n), s, statement);

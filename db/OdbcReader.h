@@ -7,7 +7,7 @@
 
 // Reads a whole result straight through ODBC with bound columns and block fetches:
 // the query windows keep every row on the client, and fetching value by value through
-// QSqlQuery costs more than the statement itself.
+// a generic query layer costs more than the statement itself.
 namespace OdbcReader {
 struct Result {
     QStringList fields; // lower case

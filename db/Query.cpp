@@ -5,8 +5,6 @@
 #include "ReadAhead.h"
 #include "SqlText.h"
 #include <QCollator>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
 
@@ -31,12 +29,14 @@ void Query::open()
     editing_ = Editing::None;
     changed_.clear();
     filterFn_.reset();
+    readingFailed_ = false;
     take(std::move(r));
 }
 
 void Query::openReading(std::unique_ptr<ReadAhead> reader)
 {
     close();
+    readingFailed_ = false;
     reader_ = std::move(reader);
     editing_ = Editing::None;
     changed_.clear();
@@ -57,6 +57,7 @@ bool Query::fetchMore(bool wait)
         }
     } catch (const DbError&) {
         reader_.reset();
+        readingFailed_ = true;
         if (!open_)
             throw;
         applyView(currentRow());

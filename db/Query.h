@@ -67,8 +67,11 @@ public:
     // Takes over what the reader has ready, waiting for it when wait is set; false when
     // nothing came.
     bool fetchMore(bool wait);
-    // Every row has been read.
+    // The reading has ended: every row has been read, or it failed (readingFailed()).
     bool complete() const { return !reader_; }
+    // The reading ended with an error: rows after those shown never came. A query so read
+    // is not whole until it is opened again.
+    bool readingFailed() const { return readingFailed_; }
     // The rows as read, and the place among them of a shown row, for fast readers.
     const Table& rows() const { return data_; }
     int rowAt(int shown) const { return visible_[shown]; }
@@ -146,6 +149,7 @@ private:
     bool open_ = false;
     bool plannedEachTime_ = false;
     std::unique_ptr<ReadAhead> reader_;
+    bool readingFailed_ = false;
     QStringList fields_;
     QVector<bool> numeric_;
     QHash<QString, int> index_;

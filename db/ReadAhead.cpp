@@ -1,6 +1,7 @@
 #include "ReadAhead.h"
 #include "Connection.h"
 #include "DbError.h"
+#include <QScopeGuard>
 
 namespace {
 std::atomic<int> g_connections{0};
@@ -13,7 +14,12 @@ ReadAhead::ReadAhead(const QString& connectionString, Job job)
 
 ReadAhead::~ReadAhead()
 {
-    unwanted_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        unwanted_ = true;
+        if (reading_)
+            reading_->cancel();
+    }
     changed_.notify_all();
     thread_.join();
 }
@@ -21,9 +27,18 @@ ReadAhead::~ReadAhead()
 void ReadAhead::run(const QString& connectionString, const Job& job)
 {
     try {
-        // Qt's connections belong to the thread that makes them.
         Connection c(QStringLiteral("read_ahead_%1").arg(++g_connections));
         c.setConnectionString(connectionString);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            reading_ = &c;
+            if (unwanted_)
+                c.cancel();
+        }
+        auto gone = qScopeGuard([this] {
+            std::lock_guard<std::mutex> lock(mutex_);
+            reading_ = nullptr;
+        });
         c.open();
         // One snapshot for every statement, as one statement would have.
         c.execute(QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));

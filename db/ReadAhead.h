@@ -22,7 +22,8 @@ public:
     using Job = std::function<void(Connection& c, const Deliver& deliver)>;
 
     ReadAhead(const QString& connectionString, Job job);
-    // Stops the job after the statement it is in and waits for it.
+    // Stops the job at once: the statement it waits for is given up (the server ends its
+    // session), and the job's thread ends without waiting for it.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -42,5 +43,6 @@ private:
     std::exception_ptr error_;
     bool ended_ = false;
     std::atomic<bool> unwanted_{false};
+    Connection* reading_ = nullptr; // the job's connection while it lives (under mutex_)
     std::thread thread_;
 };

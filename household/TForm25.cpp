@@ -113,9 +113,9 @@ void TForm25::Button3Click()
 
 void TForm25::Button4Click()
 {
-    LongOperation op;
     const QDate day = journalDate();
+    LongOperation op(QStringLiteral("Пересчёт по среднесдельной: %1.%2").arg(day.month(), 2, 10, QLatin1Char('0')).arg(day.year()));
     const int recNo = fatigue->recNo();
-    HouseholdRecords::reprice(dm().ADO_DB, day.month(), day.year());
+    HouseholdRecords::reprice(op.connection(dm().ADO_DB), day.month(), day.year());
     reopenAt(recNo);
 }

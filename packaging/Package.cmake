@@ -45,7 +45,7 @@ Its windows are in Russian.")
 # The libraries it links come from dpkg-shlibdeps; these it loads at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6sql6-odbc, qt6-qpa-plugins, qt6-translations-l10n, odbc-postgresql, unixodbc")
+  "qt6-qpa-plugins, qt6-translations-l10n, odbc-postgresql, unixodbc")
 # Reports are laid out in Arial's widths, which Liberation Sans has too.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc, xdg-utils, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PKG}/conffiles)

@@ -12,6 +12,7 @@ QVariant QuerySource::value(int row, int column) const { return q_.valueAt(row, 
 bool QuerySource::isNumeric(int column) const { return q_.isNumeric(column); }
 bool QuerySource::isNull(int row, int column) const { return q_.rows().isNull(q_.rowAt(row), column); }
 bool QuerySource::complete() const { return q_.complete() || !reading_; }
+bool QuerySource::failed() const { return q_.readingFailed(); }
 
 void QuerySource::more(bool wait) const
 {

@@ -22,6 +22,7 @@ public:
     QString text(int row, int column) const override;
     bool complete() const override;
     void more(bool wait) const override;
+    bool failed() const override;
 
 private:
     const Query& q_;

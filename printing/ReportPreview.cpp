@@ -52,6 +52,9 @@ private:
 };
 
 namespace {
+const char* const kIncomplete =
+    "Отчет неполный: чтение данных прервалось. Печать и PDF недоступны; постройте отчет заново.";
+
 QToolButton* tool(QWidget* parent, QLayout* row, const char* name, const QString& text)
 {
     auto* b = new QToolButton(parent);
@@ -132,11 +135,26 @@ void ReportPreview::layoutMore()
 
 void ReportPreview::updateLabel(const QString& doing)
 {
+    const QString incomplete = QString::fromUtf8(kIncomplete);
     label_->setText(QStringLiteral("Страница %1 из %2%3%4")
                         .arg(page_ + 1)
                         .arg(doc_.pageCount())
                         .arg(doc_.done() ? QString() : QStringLiteral("…"))
-                        .arg(doing.isEmpty() ? QString() : QStringLiteral("   ") + doing));
+                        .arg(doc_.incomplete() ? QStringLiteral("   ") + incomplete
+                             : doing.isEmpty() ? QString()
+                                               : QStringLiteral("   ") + doing));
+    // A report whose rows stopped coming is not to be taken for a whole one.
+    for (const char* name : {"PrintButton", "PdfButton"})
+        if (auto* b = findChild<QToolButton*>(QString::fromLatin1(name)))
+            b->setEnabled(!doc_.incomplete());
+}
+
+bool ReportPreview::refusedIncomplete()
+{
+    if (!doc_.incomplete())
+        return false;
+    seam_.message(QMessageBox::Warning, QStringLiteral("Отчет"), QString::fromUtf8(kIncomplete));
+    return true;
 }
 
 bool ReportPreview::layOutUntil(int index)
@@ -202,12 +220,17 @@ void ReportPreview::resizeEvent(QResizeEvent* e)
 
 void ReportPreview::printReport()
 {
+    // Every page first: a reading that fails on the way must not leave half a report printed.
+    layOutUntil(INT_MAX);
+    updateLabel();
+    if (refusedIncomplete())
+        return;
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     if (seam_.showModal(&dialog) != QDialog::Accepted)
         return;
-    LongOperation op;
+    LongOperation op(QStringLiteral("Печать"));
     Rep::print(doc_, printer, [&](int page) { showWork(op, page); });
     updateLabel();
 }
@@ -232,7 +255,9 @@ void ReportPreview::savePdfAs()
 
 bool ReportPreview::savePdf(const QString& path)
 {
-    LongOperation op;
+    if (refusedIncomplete())
+        return false;
+    LongOperation op(QStringLiteral("Запись PDF"));
     const bool written = Rep::writePdf(doc_, path, [&](int page) { showWork(op, page); });
     updateLabel();
     if (written)

@@ -47,6 +47,8 @@ private:
     bool layOutUntil(int index);
     // The page being printed or written, shown while the others wait.
     void showWork(LongOperation& op, int page);
+    // Says so and returns true when the report's reading failed.
+    bool refusedIncomplete();
 
     Seam& seam_;
     Rep::Paginator& doc_;

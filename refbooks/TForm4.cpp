@@ -112,12 +112,13 @@ void TForm4::Button4Click() { reject(); }
 
 void TForm4::Button5Click()
 {
-    LongOperation op;
+    LongOperation op(QStringLiteral("Выгрузка операций в Excel"));
+    op.watch(dm().ADO_DB);
     XLS_Rep->reopen();
     ClosesAtEnd closer(*XLS_Rep);
     Excel excel(seam(), QStringLiteral("Операции и цены"));
     if (excel.OpenExcel() < 0)
         return;
-    Exports::operations(excel, *XLS_Rep, [&](int, int) { op.step(); });
+    Exports::operations(excel, *XLS_Rep, [&](int n, int all) { op.step(n, all); });
     excel.ShowExcel(true);
 }

@@ -84,7 +84,8 @@ void TForm18::Button6Click()
 {
     const QDate from = ui->DTPicker1->date();
     const QDate to = ui->DTPicker2->date();
-    LongOperation op;
+    LongOperation op(QStringLiteral("Выгрузка выпуска продукции в Excel"));
+    op.watch(dm().ADO_DB);
     XLS_Rep->close();
     XLS_Rep->setParam(QStringLiteral("data1"), from);
     XLS_Rep->setParam(QStringLiteral("data2"), to);
@@ -99,7 +100,7 @@ void TForm18::Button6Click()
         return;
     Exports::productOutput(excel, *XLS_Rep, [&](int n, int all) {
         ui->Button6->setText(Exports::progressCaption(n, all));
-        op.step();
+        op.step(n, all);
     });
     excel.ShowExcel(true);
 }

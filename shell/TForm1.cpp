@@ -182,13 +182,18 @@ bool TForm1::FormCreate()
 {
     const QString database = app.args().value(0);
     const QString server = app.args().value(1);
+    const QString unsafe = Shell::unsafeValue(database, server);
     try {
+        if (!unsafe.isEmpty())
+            throw DbError(unsafe);
         dm().ADO_DB.close();
         dm().ADO_DB.setConnectionString(Shell::connectionString(database, server));
         dm().ADO_DB.open();
         app.addWindow(new TForm23(app));
-    } catch (const DbError&) {
-        seam().message(QMessageBox::Critical, QStringLiteral("Ошибка!"), QStringLiteral("Подключение к БД отсутсвует!!!"));
+    } catch (const DbError& e) {
+        // The cause goes with it where the user can mend it (the configuration file).
+        seam().message(QMessageBox::Critical, QStringLiteral("Ошибка!"),
+                       QStringLiteral("Подключение к БД отсутсвует!!!") + (unsafe.isEmpty() ? QString() : QLatin1Char('\n') + e.message()));
         seam().requestQuit();
         close();
         return false;
@@ -300,6 +305,10 @@ void TForm1::Button5Click()
 
 void TForm1::Timer1Timer()
 {
+    // Not while an operation or a wait on the server is under way: the check would run
+    // inside its transaction, or on a connection that is waiting.
+    if (LongOperation::running() || dm().ADO_DB.busy())
+        return;
     if (auto* login = app.form<TForm23>())
         login->CheckVersion();
 }
@@ -343,16 +352,24 @@ void TForm1::MaintenanceChord()
 
 void TForm1::N16Click()
 {
-    // Steps that fail are skipped without a word, except for want of rights: the
-    // administrator has to learn that the additions are missing and why.
-    const QString lacking = SchemaUpgrade::rightsMessage(SchemaUpgrade::run(dm().ADO_DB));
+    // Steps that fail are skipped without a word, except for want of rights or a table held
+    // by another client: the administrator has to learn what is missing and why.
+    SchemaUpgrade::Outcome out;
+    {
+        LongOperation op(QStringLiteral("Структура БД"));
+        out = SchemaUpgrade::run(op.connection(dm().ADO_DB), [&](int done, int of, const QString& step) {
+            if (!step.isEmpty())
+                op.setText(QStringLiteral("Структура БД: ") + step);
+            op.step(done, of);
+        });
+    }
+    const QString lacking = SchemaUpgrade::rightsMessage(out);
     if (!lacking.isEmpty())
         seam().message(QMessageBox::Warning, QStringLiteral("Структура БД"), lacking);
 }
 
 void TForm1::N12Click()
 {
-    LongOperation op;
     // Both commands wait while the copy runs: a second start, or an upgrade waiting for
     // the tables the copy holds, would never return.
     N12->setEnabled(false);
@@ -363,15 +380,20 @@ void TForm1::N12Click()
         N16->setEnabled(true);
         ui->Label1->setVisible(false);
     });
-    const LegacyImport::Connections c = LegacyImport::open();
-    Connection& MSA = *c.source;
-    Connection& PGSQL = *c.target;
-    // No click reaches a handler meanwhile: one writing to the tables the copy holds
-    // would wait for it while it waits for the handler.
-    const LegacyImport::Outcome out = LegacyImport::run(MSA, PGSQL, [&](const QString& table, qint64 done, qint64 total) {
-        ui->Label1->setText(LegacyImport::progressText(table, done, total));
-        op.step();
-    });
+    LegacyImport::Outcome out;
+    {
+        LongOperation op(QStringLiteral("Импорт журнала"));
+        const LegacyImport::Connections c = LegacyImport::open(&op);
+        Connection& MSA = *c.source;
+        Connection& PGSQL = *c.target;
+        // No click reaches a handler meanwhile: one writing to the tables the copy holds
+        // would wait for it while it waits for the handler.
+        out = LegacyImport::run(MSA, PGSQL, [&](const QString& table, qint64 done, qint64 total) {
+            ui->Label1->setText(LegacyImport::progressText(table, done, total));
+            op.setText(LegacyImport::progressText(table, done, total));
+            op.step(int(std::min<qint64>(done, INT_MAX)), int(std::min<qint64>(total, INT_MAX)));
+        });
+    }
     if (out.status == LegacyImport::Outcome::Refused)
         error(out.refusal);
     else

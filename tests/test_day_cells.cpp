@@ -12,7 +12,6 @@
 #include "journal/rules/DayCells.h"
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QSqlQuery>
 #include <QTest>
 #include <condition_variable>
 #include <mutex>
@@ -30,15 +29,14 @@ QStringList timesheet(TestApp& t, int worker, int shift, int month, int year = 2
                                       c << QStringLiteral("'d%1=' || d%1").arg(d);
                                   return c.join(", ");
                               }());
-    QSqlQuery q(t.check->database());
-    t.check->exec(q, QStringLiteral("select %1 from accounts_dep.h_tabel where w_id=%2 and smena=%3 and month=%4 and year=%5 order by id")
-                         .arg(cells)
-                         .arg(worker)
-                         .arg(shift)
-                         .arg(month)
-                         .arg(year));
-    while (q.next())
-        rows << q.value(0).toString();
+    const auto r = t.check->select(QStringLiteral("select %1 from accounts_dep.h_tabel where w_id=%2 and smena=%3 and month=%4 and year=%5 order by id")
+                                       .arg(cells)
+                                       .arg(worker)
+                                       .arg(shift)
+                                       .arg(month)
+                                       .arg(year));
+    for (const auto& row : r.rows)
+        rows << row.value(0).toString();
     return rows;
 }
 

@@ -293,9 +293,10 @@ private slots:
         QCOMPARE(gridTexts(&grid, 1), (QStringList{"100000,00", "1000000,00", "0,10", "1234567,891"}));
     }
 
-    // A month chosen while the monthly timesheet is being exported waits for the export's
-    // end: the sheet holds exactly the rows of the month in its title.
-    void monthChosenDuringTheExportWaits()
+    // A month chosen while the monthly timesheet is being exported is dropped, not kept for
+    // after: the sheet holds exactly the rows of the month in its title, and the window
+    // still shows that month.
+    void monthChosenDuringTheExportIsDropped()
     {
         TestApp t;
         threeWorkersInApril(t);
@@ -312,32 +313,30 @@ private slots:
                 QueuedInput::key(months, Qt::Key_Up);
             });
             click(t, "TForm27", "Button2");
+            QTest::qWait(200);
             QCOMPARE(months->currentText(), QStringLiteral("Апрель"));
-            // Then the key is handled.
-            QTRY_COMPARE(months->currentText(), QStringLiteral("Март"));
-            QCOMPARE(gridTexts(grid, 0).size(), 1);
+            QCOMPARE(gridTexts(grid, 0).size(), 3);
         });
         const auto cells = readXlsx(t.seam.opened.value(0));
         QCOMPARE(cells.value("A1").value, QStringLiteral("Апрель 2025"));
         QCOMPARE(sheetNames(cells), shown);
     }
 
-    // "Печать" pressed while the shift timesheet is being exported reopens the query the
-    // export reads only after the export's end.
-    void printPressedDuringTheExportWaits()
+    // "Печать" pressed while the shift timesheet is being exported is dropped: no preview
+    // opens after the export (the seam fails the test on an unexpected window).
+    void printPressedDuringTheExportIsDropped()
     {
         TestApp t;
         threeWorkersInApril(t);
         QStringList order;
         openFromMenu(t, "TForm19", &TForm1::N13Click, [&](QDialog*) {
             auto* print = t.find<QPushButton>("TForm19", "Button6");
-            t.seam.onModal("ReportPreview", [&](QDialog*) { order << "preview"; });
             QTimer::singleShot(0, print, [print] { QueuedInput::click(print); });
             click(t, "TForm19", "Button2");
             order << "export";
-            QTRY_COMPARE(order.size(), 2);
+            QTest::qWait(200);
         });
-        QCOMPARE(order, (QStringList{"export", "preview"}));
+        QCOMPARE(order, (QStringList{"export"}));
         const auto cells = readXlsx(t.seam.opened.value(0));
         QCOMPARE(sheetNames(cells), (QStringList{"Антонов А.А.", "Борисов Б.Б.", "Васильев В.В."}));
     }

@@ -84,7 +84,7 @@ private slots:
     void initTestCase()
     {
         cluster = std::make_unique<OwnCluster>();
-        LegacySource::configure(TestDb::socketDir());
+        LegacySource::configure(TestDb::server());
     }
     void cleanupTestCase()
     {
@@ -142,9 +142,9 @@ private slots:
         QFETCH(CuttingProxy::Cut, cut);
         QFETCH(bool, saved);
         TestApp t;
-        CuttingProxy proxy(TestDb::socketDir(), cut);
+        CuttingProxy proxy(TestDb::server(), cut);
         Connection c(QStringLiteral("through_proxy"));
-        c.setConnectionString(Shell::connectionString(t.database, proxy.socketDir()));
+        c.setConnectionString(Shell::connectionString(t.database, proxy.server()));
         c.open();
         QString error;
         JournalRecords::Outcome outcome = JournalRecords::Outcome::Gone;
@@ -195,7 +195,7 @@ private slots:
     {
         const QString db = TestDb::create();
         FixedDaySeam seam;
-        App app(seam, {db, TestDb::socketDir()}, buildProgram);
+        App app(seam, {db, TestDb::server()}, buildProgram);
         QString boxText;
         int rowsAfter = -1;
         int step = 0;
@@ -275,7 +275,7 @@ private slots:
         const QString before = contents(*look);
         Gate::close(*look);
         QProcess client;
-        client.start(QStringLiteral(PW_FAULT_CLIENT), {action, db, TestDb::socketDir()});
+        client.start(QStringLiteral(PW_FAULT_CLIENT), {action, db, TestDb::server()});
         const int pid = Gate::waiter(*look);
         QVERIFY2(pid != 0, client.readAllStandardError().constData());
         client.kill();
@@ -286,7 +286,7 @@ private slots:
         // The next client works.
         Gate::remove(*look, {table});
         QProcess next;
-        next.start(QStringLiteral(PW_FAULT_CLIENT), {action, db, TestDb::socketDir()});
+        next.start(QStringLiteral(PW_FAULT_CLIENT), {action, db, TestDb::server()});
         QVERIFY(next.waitForFinished(60000));
         QVERIFY2(next.exitCode() == 0, next.readAllStandardError().constData());
         QVERIFY(contents(*look) != before);

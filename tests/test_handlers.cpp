@@ -20,7 +20,7 @@ private slots:
         TestApp t;
         t.login();
         // From now on every statement fails: the session is gone and a new one cannot open.
-        t.dm().ADO_DB.setConnectionString(Shell::connectionString(QStringLiteral("no_such_database"), TestDb::socketDir()));
+        t.dm().ADO_DB.setConnectionString(Shell::connectionString(QStringLiteral("no_such_database"), TestDb::server()));
         t.exec("select pg_terminate_backend(pid) from pg_stat_activity where datname=current_database()"
                " and pid<>pg_backend_pid()");
         t.seam.lenient = true;

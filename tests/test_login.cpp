@@ -268,7 +268,7 @@ private slots:
     void unreachableDatabase()
     {
         ScriptedSeam seam;
-        App app(seam, {"no_such_database", TestDb::socketDir()}, buildProgram);
+        App app(seam, {"no_such_database", TestDb::server()}, buildProgram);
         QVERIFY(!app.start());
         QCOMPARE(seam.last()->text, QStringLiteral("Подключение к БД отсутсвует!!!"));
         QCOMPARE(seam.last()->title, QStringLiteral("Ошибка!"));

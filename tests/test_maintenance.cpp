@@ -159,7 +159,7 @@ class TestMaintenance : public QObject {
 
 private slots:
     // The driver manager reads its data sources once: before any connection.
-    void initTestCase() { LegacySource::configure(TestDb::socketDir()); }
+    void initTestCase() { LegacySource::configure(TestDb::server()); }
     void cleanupTestCase() { LegacySource::dropTarget(); }
 
     void chordShowsTheCommandsToAdministratorsOnly_data()
@@ -225,6 +225,55 @@ private slots:
         QCOMPARE(t.dm().smenaQuery(1)->recordCount(), 3);
     }
 
+    // An upgrade with nothing to do looks in the catalogue and takes no lock: another
+    // client's open transaction on the tables does not hold it up (it waited for it before,
+    // and every save queued behind it).
+    void upgradeWithNothingToDoTakesNoLock()
+    {
+        TestApp t;
+        t.login();
+        auto owner = asOwner(t);
+        SchemaUpgrade::run(*owner);
+        auto other = TestDb::connect(t.database, QStringLiteral("reader"));
+        other->begin();
+        other->select("select 1 from accounts_dep.fatigue, accounts_dep.h_tabel, accounts_dep.izdel, accounts_dep.smena limit 1");
+        showMaintenance(t);
+        clickMenu(t, t.app->form<TForm1>()->N16);
+        QVERIFY2(t.seam.shown.isEmpty(), qPrintable(t.seam.texts().join('\n')));
+        other->rollback();
+    }
+
+    // An index whose table another client is writing in an open transaction waits for it no
+    // longer than a step's bound: the step is named and may be run again; the writers are
+    // never held up; the second run, with the table free, builds it valid.
+    void upgradeStepMeetingABusyTableIsNamed()
+    {
+        TestApp t;
+        t.login();
+        auto owner = asOwner(t);
+        auto writer = TestDb::connect(t.database, QStringLiteral("writer"));
+        writer->begin();
+        writer->execute("update accounts_dep.smena set kol_vo = kol_vo where id = 1");
+        showMaintenance(t);
+        clickMenu(t, t.app->form<TForm1>()->N16);
+        QCOMPARE(t.seam.shown.size(), 1);
+        QCOMPARE(t.seam.last()->text,
+                 QString("Не выполнено, потому что таблицы заняты другими пользователями: индекс accounts_dep.smena_data_smena, "
+                         "индекс accounts_dep.smena_w_id_data, индекс accounts_dep.smena_i_id. Команду «Структура БД» "
+                         "можно запустить ещё раз, когда они освободятся."));
+        // The other indexes are there, and the writer went on writing meanwhile.
+        QCOMPARE(texts(*t.check, "select count(*) from pg_indexes where indexname in ('h_tabel_key', 'oper_i_id')"),
+                 QStringList{"2"});
+        writer->execute("update accounts_dep.smena set kol_vo = kol_vo where id = 2");
+        writer->commit();
+        t.seam.clearShown();
+        clickMenu(t, t.app->form<TForm1>()->N16);
+        QVERIFY2(t.seam.shown.isEmpty(), qPrintable(t.seam.texts().join('\n')));
+        QCOMPARE(texts(*t.check, "select count(*) from pg_index where indisvalid and indexrelid::regclass::text in "
+                                 "('accounts_dep.smena_data_smena', 'accounts_dep.smena_w_id_data', 'accounts_dep.smena_i_id')"),
+                 QStringList{"3"});
+    }
+
     void viewListsGoodsWhoseGroupMatchesAsANumber()
     {
         TestApp t;
@@ -253,9 +302,10 @@ private slots:
         QCOMPARE(t.seam.shown.size(), 1);
         QCOMPARE(t.seam.last()->icon, QMessageBox::Warning);
         QCOMPARE(t.seam.last()->title, QString("Структура БД"));
+        // The view and the columns are there already: only the indexes were to be made.
         QCOMPARE(t.seam.last()->text, QString("Структура БД изменена не полностью: у пользователя sys нет прав владельца на "
-                                              "accounts_dep.izdel, accounts_dep.fatigue, accounts_dep.h_tabel, "
-                                              "cmn_contractor.person, accounts_dep.smena, accounts_dep.norm, "
+                                              "cmn_contractor.person, accounts_dep.smena, accounts_dep.h_tabel, "
+                                              "accounts_dep.fatigue, accounts_dep.norm, "
                                               "accounts_dep.oper. Эти шаги пропущены, остальные выполнены."));
         // The client works as before.
         click(t, "TForm1", "Button8");

@@ -30,7 +30,7 @@ QMessageBox* shownBox()
 qint64 runProgram(const QString& database, const std::function<void(App&)>& during, QString* boxText = nullptr)
 {
     DesktopSeam seam({20250401, 36000});
-    App app(seam, {database, TestDb::socketDir()}, buildProgram);
+    App app(seam, {database, TestDb::server()}, buildProgram);
     // The box's text, whenever it shows.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {

@@ -21,7 +21,6 @@
 #include <QDateEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
 #include <QRegularExpression>
@@ -53,16 +52,15 @@ QStringList rows(TestApp& t, int month, int year, bool withId = false)
     QStringList cells;
     for (int d = 1; d <= 31; ++d)
         cells << QStringLiteral("coalesce(d%1::text, '')").arg(d);
-    QSqlQuery q(t.check->database());
-    t.check->exec(q, QStringLiteral("select %1 w_id || '/' || coalesce(smena::text, '-') || '/' || coalesce(i_type, 0) || ': ' || "
+    const auto r = t.check->select(QStringLiteral("select %1 w_id || '/' || coalesce(smena::text, '-') || '/' || coalesce(i_type, 0) || ': ' || "
                                     "concat_ws(',', %2) as r from accounts_dep.h_tabel where month=%3 and year=%4 order by r")
                          .arg(withId ? "id || ' ' ||" : "")
                          .arg(cells.join(", "))
                          .arg(month)
                          .arg(year));
     QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
+    for (const auto& row : r.rows)
+        out << row.value(0).toString();
     out.sort();
     return out;
 }

@@ -124,12 +124,12 @@ private slots:
         QTemporaryDir dir;
         const QString db = TestDb::create();
         const QString conf = writeFile(dir, "piecework.conf",
-                                       QStringLiteral("database = %1\nserver = %2\n").arg(db, TestDb::socketDir()));
+                                       QStringLiteral("database = %1\nserver = %2\n").arg(db, TestDb::server()));
         ScriptedSeam seam;
         App app(seam, Startup::arguments({}, {conf}), buildProgram);
         QVERIFY(app.start());
         QVERIFY(app.firstWindow());
-        QCOMPARE(app.DataModule6()->ADO_DB.connectionString(), Shell::connectionString(db, TestDb::socketDir()));
+        QCOMPARE(app.DataModule6()->ADO_DB.connectionString(), Shell::connectionString(db, TestDb::server()));
     }
 };
 

@@ -176,7 +176,8 @@ QVariant TForm19::look(const QueryModel& m, int row, int column, int role) const
 
 void TForm19::Button1Click()
 {
-    LongOperation op;
+    LongOperation op(QStringLiteral("Перестроение табеля: ") + ui->ComboBox1->currentText() + QLatin1Char(' ')
+                     + QString::number(year()));
     ui->PB->setMaximum(QDate(year(), month(), 1).daysInMonth());
     ui->PB->setValue(1);
     ui->PB->show();
@@ -185,9 +186,9 @@ void TForm19::Button1Click()
         ~Hider() { w->hide(); }
     } hider{ui->PB};
     const int days = ui->PB->maximum();
-    ShiftTimesheet::rebuild(dm().ADO_DB, month(), year(), [&](int done, int of) {
+    ShiftTimesheet::rebuild(op.connection(dm().ADO_DB), month(), year(), [&](int done, int of) {
         ui->PB->setValue(std::max(1, days * done / of));
-        op.step();
+        op.step(done, of);
     });
     for (Query* q : queries())
         q->reopen();
@@ -200,7 +201,8 @@ void TForm19::Button2Click()
     q->close();
     q->setParam(QStringLiteral("mnth"), month());
     q->setParam(QStringLiteral("yea"), year());
-    LongOperation op;
+    LongOperation op(QStringLiteral("Выгрузка табеля в Excel"));
+    op.watch(dm().ADO_DB);
     q->open();
     ClosesAtEnd closer(*q);
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year());
@@ -210,7 +212,7 @@ void TForm19::Button2Click()
     excel.ShowExcel(false);
     Exports::shiftTimesheet(excel, *q, title, [&](int n, int all) {
         ui->Button2->setText(Exports::progressCaption(n, all));
-        op.step();
+        op.step(n, all);
     });
     excel.ShowExcel(true);
 }

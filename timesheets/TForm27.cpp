@@ -168,14 +168,14 @@ void TForm27::Button2Click()
         }
     } back{cur_tabel, recNo};
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year_);
-    LongOperation op;
+    LongOperation op(QStringLiteral("Выгрузка табеля в Excel"));
     Excel excel(seam(), windowTitle() + QLatin1Char(' ') + title);
     if (excel.OpenExcel() < 0)
         return;
     excel.ShowExcel(false);
     Exports::monthlyTimesheet(excel, *cur_tabel, title, Tag, [&](int n, int all) {
         ui->Button2->setText(Exports::progressCaption(n, all));
-        op.step();
+        op.step(n, all);
     });
     excel.ShowExcel(true);
 }

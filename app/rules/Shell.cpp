@@ -1,11 +1,13 @@
 #include "Shell.h"
+#include <QRegularExpression>
 #include <cstring>
 
 namespace Shell {
 
 namespace {
+const char* const kDefaultPort = "5432";
 const char* const kFragments[] = {
-    ";PORT=5432;UID=sys;PWD=vamplex;SSLmode=prefer;",
+    ";UID=sys;PWD=vamplex;SSLmode=prefer;",
     "ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;"
     "UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;",
     "Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;"
@@ -26,12 +28,43 @@ const Code kCodes[] = {
 };
 } // namespace
 
+HostPort hostAndPort(const QString& server)
+{
+    // "host:port" or "[v6 address]:port"; a bare v6 address has colons of its own.
+    static const QRegularExpression withPort(QStringLiteral(R"(^([^:\[\]]+|\[[^\]]+\]):(\d{1,5})$)"));
+    const QRegularExpressionMatch m = withPort.match(server);
+    if (!m.hasMatch())
+        return {server, QString::fromLatin1(kDefaultPort)};
+    QString host = m.captured(1);
+    if (host.startsWith(QLatin1Char('[')))
+        host = host.mid(1, host.size() - 2);
+    return {host, m.captured(2)};
+}
+
+QString unsafeValue(const QString& database, const QString& server)
+{
+    // The connection string has no quoting that the driver takes for these: a value with
+    // one of them would add attributes of its own.
+    const auto bad = [](const QString& v) -> QString {
+        for (const QChar c : v)
+            if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}') || c.unicode() < 0x20)
+                return c.unicode() < 0x20 ? QStringLiteral("управляющий символ") : QStringLiteral("«%1»").arg(c);
+        return {};
+    };
+    if (const QString c = bad(database); !c.isEmpty())
+        return QStringLiteral("Недопустимый символ в имени базы данных: %1.").arg(c);
+    if (const QString c = bad(server); !c.isEmpty())
+        return QStringLiteral("Недопустимый символ в адресе сервера: %1.").arg(c);
+    return {};
+}
+
 QString connectionString(const QString& database, const QString& server)
 {
     const bool builtIn = server.isEmpty();
+    const HostPort where = hostAndPort(builtIn ? QString::fromLatin1(kBuiltInServer) : server);
     QString s = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=")
-                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=")
-                + (builtIn ? QString::fromLatin1(kBuiltInServer) : server);
+                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=") + where.host
+                + QStringLiteral(";PORT=") + where.port;
     for (const char* f : kFragments)
         s += QString::fromLatin1(f);
     return s;

@@ -22,6 +22,28 @@ const char* const kUsage =
     "\n"
     "  --version  версия и сборка программы\n"
     "  --help     эта справка\n";
+// The configuration's keys for the bounds of the waits on the server.
+struct BoundKey {
+    const char* key;
+    int ServerBounds::*field;
+    int scale; // the file gives seconds
+};
+const BoundKey kBoundKeys[] = {
+    {"connect_timeout", &ServerBounds::connectSeconds, 1},
+    {"network_timeout", &ServerBounds::networkSeconds, 1},
+    {"lock_timeout", &ServerBounds::lockSeconds, 1},
+    {"idle_transaction_timeout", &ServerBounds::idleInTransactionSeconds, 1},
+    {"statement_timeout", &ServerBounds::statementSeconds, 1},
+    {"wait_notice", &ServerBounds::noticeMs, 1000},
+};
+
+std::optional<QString> readFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(f.readAll());
+}
 } // namespace
 
 QStringList commandLine(int argc, char** argv)
@@ -57,8 +79,30 @@ Server parseConfig(const QString& text)
             s.database = value;
         else if (key == QLatin1String("server"))
             s.server = value;
+        for (const BoundKey& b : kBoundKeys) {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            // A bound is a whole number of seconds, 0 and up; anything else keeps the default.
+            if (key == QLatin1String(b.key) && ok && n >= 0 && n <= 24 * 3600)
+                s.bounds.insert(key, n);
+        }
     }
     return s;
+}
+
+ServerBounds bounds(const QStringList& files)
+{
+    ServerBounds out;
+    for (const QString& path : files) {
+        const auto text = readFile(path);
+        if (!text)
+            continue;
+        const Server s = parseConfig(*text);
+        for (const BoundKey& b : kBoundKeys)
+            if (s.bounds.contains(QLatin1String(b.key)))
+                out.*b.field = s.bounds.value(QLatin1String(b.key)) * b.scale;
+    }
+    return out;
 }
 
 QStringList configFiles()
@@ -74,10 +118,10 @@ QStringList arguments(const QStringList& given, const QStringList& files)
         return given;
     Server merged;
     for (const QString& path : files) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
+        const auto text = readFile(path);
+        if (!text)
             continue;
-        const Server s = parseConfig(QString::fromUtf8(f.readAll()));
+        const Server s = parseConfig(*text);
         if (s.database)
             merged.database = s.database;
         if (s.server)

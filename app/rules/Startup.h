@@ -1,5 +1,7 @@
 #pragma once
 #include "Shell.h"
+#include "ServerBounds.h"
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -20,8 +22,13 @@ std::optional<QString> answer(const QStringList& args, const QString& version, c
 struct Server {
     std::optional<QString> database;
     std::optional<QString> server;
+    // The bounds of the waits on the server that the file sets, by key ("lock_timeout").
+    QHash<QString, int> bounds;
 };
 Server parseConfig(const QString& text);
+
+// The bounds of every wait on the server: the defaults, with what the files set.
+ServerBounds bounds(const QStringList& files);
 
 // The configuration files in the order they apply, each overriding the keys of the one
 // before: the computer's, then the user's.

@@ -162,12 +162,24 @@ Paginator::CBand Paginator::compile(const Band& band)
     return c;
 }
 
+bool Paginator::stopIfFailed()
+{
+    // Totals over the rows that came would look final: none are laid out.
+    if (!source_.failed() || row_ + 1 < source_.rowCount())
+        return false;
+    done_ = true;
+    incomplete_ = true;
+    return true;
+}
+
 bool Paginator::ensure(int index)
 {
     while (pages_.size() <= index && !done_) {
         // The next row, or the end: a source still being read may have neither yet.
         while (started_ && row_ + 1 >= source_.rowCount() && !source_.complete())
             source_.more(true);
+        if (stopIfFailed())
+            break;
         step();
     }
     return index < pages_.size();
@@ -182,6 +194,8 @@ bool Paginator::stepIfReady()
         if (row_ + 1 >= source_.rowCount() && !source_.complete())
             return false;
     }
+    if (stopIfFailed())
+        return false;
     step();
     return true;
 }

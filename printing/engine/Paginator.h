@@ -29,6 +29,8 @@ public:
     // taking what has come.
     virtual bool complete() const { return true; }
     virtual void more(bool wait) const { Q_UNUSED(wait); }
+    // The reading ended with an error: the rows after those there never came.
+    virtual bool failed() const { return false; }
 };
 
 // Rows held in memory.
@@ -63,6 +65,9 @@ public:
     bool stepIfReady();
     void finish() { ensure(INT_MAX); }
     bool done() const { return done_; }
+    // The source's reading failed: the report stops where its rows stopped, with no
+    // footers or totals, and is not to be printed.
+    bool incomplete() const { return incomplete_; }
     int pageCount() const { return pages_.size(); }
     const Page& page(int index) const { return pages_[index]; }
     const QVector<Page>& pages() const { return pages_; }
@@ -79,6 +84,8 @@ private:
     CBand compile(const Band& band);
     int styleOf(const Style& s);
     void step(); // one row of the source, or the end of the report
+    // Ends the layout where the rows stopped, when the source failed; true if it did.
+    bool stopIfFailed();
     void print(CBand& band, int row, double keep = 0);
     void place(CBand& band, int row);
     void newPage();
@@ -101,6 +108,7 @@ private:
     int row_ = -1; // the last row stepped over
     bool started_ = false;
     bool done_ = false;
+    bool incomplete_ = false;
     QStringList keys_;
     QSet<QString> texts_; // one copy of each printed text: a year's pages repeat most of them
     std::vector<std::unique_ptr<TextMeter>> meters_; // by style

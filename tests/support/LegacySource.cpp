@@ -57,11 +57,11 @@ std::unique_ptr<Connection> admin(const QString& database = QStringLiteral("post
 }
 } // namespace
 
-const Places& configure(const QString& socketDir, TestDb::Role admin)
+const Places& configure(const QString& server, TestDb::Role admin)
 {
     g_admin = admin;
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pwlegacy-XXXXXX"));
-    g_socketDir = socketDir;
+    g_socketDir = server;
     g_places.dir = dir.path();
     g_places.sqliteFile = dir.path() + QStringLiteral("/tabel.sqlite");
     g_places.target = QStringLiteral("legacy_%1").arg(QCoreApplication::applicationPid());
@@ -69,10 +69,11 @@ const Places& configure(const QString& socketDir, TestDb::Role admin)
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(ini.fileName()));
     // The password of sys comes from here: the command's connection string names none.
+    const Shell::HostPort where = Shell::hostAndPort(server);
     ini.write(QStringLiteral("[Tabel]\nDriver=SQLite3\nDatabase=%1\n\n"
-                             "[Tabel_PgSQL]\nDriver=PostgreSQL UNICODE\nServername=%2\nPort=5432\nDatabase=%3\n"
+                             "[Tabel_PgSQL]\nDriver=PostgreSQL UNICODE\nServername=%2\nPort=%4\nDatabase=%3\n"
                              "Password=vamplex\n")
-                  .arg(g_places.sqliteFile, socketDir, g_places.target)
+                  .arg(g_places.sqliteFile, where.host, g_places.target, where.port)
                   .toUtf8());
     ini.close();
     qputenv("ODBCINI", ini.fileName().toLocal8Bit());

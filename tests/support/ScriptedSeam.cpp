@@ -64,3 +64,13 @@ void ScriptedSeam::dbError(const QString& message)
     else
         --expectedDbErrors_;
 }
+
+bool ScriptedSeam::serverWait(const Waiting& w)
+{
+    waits.push_back({w.kind, w.statement});
+    if (!waitSteps_.isEmpty() && waitSteps_.dequeue()(w))
+        return true;
+    while (!w.over())
+        QTest::qWait(10);
+    return false;
+}

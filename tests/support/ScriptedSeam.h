@@ -26,6 +26,16 @@ public:
     // the test can go on working in it (the main window after login).
     void keepOpen(const QString& window);
     void answer(bool yes) { answers_.enqueue(yes); }
+    // The next wait on the server shown (past its notice) runs the step with the wait going
+    // on; the step returns true to give the wait up, false to wait on to its end.
+    using WaitStep = std::function<bool(const Waiting&)>;
+    void onServerWait(WaitStep step) { waitSteps_.enqueue(std::move(step)); }
+    // Every wait shown, scripted or not (an unscripted one is waited out).
+    struct WaitShown {
+        Waiting::Kind kind;
+        QString statement;
+    };
+    QVector<WaitShown> waits;
     // The next database error box is part of the script; any other fails the test.
     void expectDbError() { ++expectedDbErrors_; }
 
@@ -39,7 +49,10 @@ public:
     // question is answered Yes, every box is only recorded (for sweeping all handlers).
     bool lenient = false;
 
-    bool nothingPending() const { return steps_.isEmpty() && answers_.isEmpty() && expectedDbErrors_ == 0; }
+    bool nothingPending() const
+    {
+        return steps_.isEmpty() && answers_.isEmpty() && expectedDbErrors_ == 0 && waitSteps_.isEmpty();
+    }
     void clearShown() { shown.clear(); }
     const Shown* last() const { return shown.isEmpty() ? nullptr : &shown.last(); }
     QStringList texts() const;
@@ -47,6 +60,7 @@ public:
     void message(QMessageBox::Icon icon, const QString& title, const QString& text) override;
     bool question(const QString& title, const QString& text) override;
     void dbError(const QString& message) override;
+    bool serverWait(const Waiting& w) override;
     void requestQuit() override { ++quitRequests; }
     QDate today() override { return todayValue; }
     QDateTime now() override { return todayValue.startOfDay().addSecs(10 * 3600); }
@@ -74,5 +88,6 @@ private:
     };
     QQueue<Expected> steps_;
     QQueue<bool> answers_;
+    QQueue<WaitStep> waitSteps_;
     int expectedDbErrors_ = 0;
 };

@@ -8,9 +8,9 @@
 #include "rules/Shell.h"
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace TestDb {
@@ -25,10 +25,18 @@ QString clusterDir()
 
 QString socketDir() { return clusterDir() + QStringLiteral("/sock"); }
 
+QString server()
+{
+    QFile port(clusterDir() + QStringLiteral("/port"));
+    if (port.open(QIODevice::ReadOnly))
+        return QStringLiteral("127.0.0.1:") + QString::fromLatin1(port.readAll().trimmed());
+    return socketDir();
+}
+
 std::unique_ptr<Connection> connect(const QString& database, const QString& name, Role role)
 {
     auto c = std::make_unique<Connection>(name);
-    QString s = Shell::connectionString(database, socketDir());
+    QString s = Shell::connectionString(database, server());
     if (role == Role::Site) {
         static const QRegularExpression uid(QStringLiteral("UID=[^;]*")), pwd(QStringLiteral("PWD=[^;]*"));
         s.replace(uid, QStringLiteral("UID=pw_site")).replace(pwd, QStringLiteral("PWD=sitepass"));
@@ -65,11 +73,11 @@ QString create(const QString& from)
 
 } // namespace TestDb
 
-TestApp::TestApp(const QString& from)
+TestApp::TestApp(const QString& from, const QString& server)
 {
     PwApplication::useRussianLocale();
     database = TestDb::create(from);
-    app = std::make_unique<App>(seam, QStringList{database, TestDb::socketDir()}, buildProgram);
+    app = std::make_unique<App>(seam, QStringList{database, server.isEmpty() ? TestDb::server() : server}, buildProgram);
     if (!app->start())
         qFatal("the program did not start on %s", qPrintable(database));
     check = TestDb::connect(database, QStringLiteral("check_") + database, TestDb::Role::Site);
@@ -102,9 +110,7 @@ void TestApp::login(const QString& code)
 
 QVariant TestApp::scalar(const QString& sql)
 {
-    QSqlQuery q(check->database());
-    check->exec(q, sql);
-    return q.next() ? q.value(0) : QVariant();
+    return check->select(sql).rows.value(0).value(0);
 }
 
 void TestApp::exec(const QString& sql) { check->execute(sql); }

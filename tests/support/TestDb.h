@@ -3,6 +3,7 @@
 #include "PwApplication.h"
 #include <QTest>
 #include "Connection.h"
+#include "ServerCall.h"
 #include "ScriptedSeam.h"
 #include <QString>
 #include <memory>
@@ -19,13 +20,18 @@ class QTableView;
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
         TestClass tc;                                                                                                  \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
-        return QTest::qExec(&tc, argc, argv);                                                                          \
+        const int code = QTest::qExec(&tc, argc, argv);                                                                \
+        ServerCall::drain(std::chrono::seconds(30));                                                                   \
+        return code;                                                                                                   \
     }
 
 // Databases of the test cluster: each test case gets its own copy of the template.
 namespace TestDb {
 QString clusterDir();
 QString socketDir();
+// The server as the program is given it: "127.0.0.1:port" when the cluster listens on TCP
+// (as a workshop's server does), else the socket folder.
+QString server();
 // Who connects: the client's role (everyday rights only), or the site's administrator,
 // who owns the databases and may change anything in them.
 enum class Role { Client, Site };
@@ -41,8 +47,9 @@ void makeClientOwner(const QString& database);
 // The program on a fresh copy of the fixture (or of the demo workshop, "pw_demo"), with a
 // scripted seam.
 struct TestApp {
-    // from: the database the test's copy is made of.
-    explicit TestApp(const QString& from = QStringLiteral("pw_template"));
+    // from: the database the test's copy is made of; server: where the program reaches it
+    // (empty: the cluster itself; a proxy's address to go through the proxy).
+    explicit TestApp(const QString& from = QStringLiteral("pw_template"), const QString& server = QString());
     ~TestApp();
 
     ScriptedSeam seam;

@@ -1,0 +1,183 @@
+#include "ServerCall.h"
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace ServerCall {
+namespace {
+
+struct State {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    bool abandoned = false; // the caller has gone: no delivery may run any more
+    std::exception_ptr error;
+    std::deque<const std::function<void()>*> deliveries;
+    std::uint64_t delivered = 0;
+};
+
+// Threads of calls and detached work still running.
+std::mutex g_threadsMutex;
+std::condition_variable g_threadsDone;
+int g_threads = 0;
+
+void startThread(std::function<void()> work)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_threadsMutex);
+        ++g_threads;
+    }
+    std::thread([work = std::move(work)]() mutable {
+        work();
+        work = nullptr; // what the work held (a session) is released before it counts as done
+        std::lock_guard<std::mutex> lock(g_threadsMutex);
+        --g_threads;
+        g_threadsDone.notify_all();
+    }).detach();
+}
+
+// The waits in progress, so that a stop set elsewhere can wake them.
+std::mutex g_waitsMutex;
+std::set<State*> g_waits;
+
+struct Registered {
+    State* s;
+    explicit Registered(State* state) : s(state)
+    {
+        std::lock_guard<std::mutex> lock(g_waitsMutex);
+        g_waits.insert(s);
+    }
+    ~Registered()
+    {
+        std::lock_guard<std::mutex> lock(g_waitsMutex);
+        g_waits.erase(s);
+    }
+};
+
+void deliverFrom(State& s, const std::function<void()>& onCaller)
+{
+    std::unique_lock<std::mutex> lock(s.m);
+    if (s.abandoned)
+        throw GivenUp{};
+    const std::uint64_t mine = s.delivered + s.deliveries.size() + 1;
+    s.deliveries.push_back(&onCaller);
+    s.cv.notify_all();
+    s.cv.wait(lock, [&] { return s.abandoned || s.delivered >= mine; });
+    if (s.abandoned)
+        throw GivenUp{};
+}
+
+// Runs a delivery on the caller's thread; a failure there ends the call too.
+void runDelivery(State& s, std::unique_lock<std::mutex>& lock)
+{
+    const std::function<void()>* fn = s.deliveries.front();
+    lock.unlock();
+    try {
+        (*fn)();
+    } catch (...) {
+        lock.lock();
+        s.abandoned = true;
+        s.cv.notify_all();
+        s.cv.wait(lock, [&] { return s.done; });
+        throw;
+    }
+    lock.lock();
+    s.deliveries.pop_front();
+    ++s.delivered;
+    s.cv.notify_all();
+}
+
+[[noreturn]] void giveUp(State& s, std::unique_lock<std::mutex>& lock)
+{
+    s.abandoned = true;
+    s.cv.notify_all();
+    lock.unlock();
+    throw GivenUp{};
+}
+} // namespace
+
+void run(Job job, Waiting what, ServerWaiter* waiter, const std::atomic<bool>* stop)
+{
+    auto state = std::make_shared<State>();
+    State& s = *state;
+    startThread([state, job = std::move(job)] {
+        try {
+            job([&](const std::function<void()>& onCaller) { deliverFrom(*state, onCaller); });
+        } catch (...) {
+            state->error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(state->m);
+        state->done = true;
+        state->cv.notify_all();
+    });
+
+    Registered registered(&s);
+    const auto stopped = [stop] { return stop && stop->load(); };
+    what.since = std::chrono::steady_clock::now();
+    what.over = [state, stopped] {
+        std::lock_guard<std::mutex> lock(state->m);
+        return state->done || !state->deliveries.empty() || stopped();
+    };
+    const auto notice = std::chrono::milliseconds(waiter ? waiter->noticeMs() : 0);
+    auto quietUntil = what.since + notice;
+    std::unique_lock<std::mutex> lock(s.m);
+    const auto ready = [&] { return s.done || !s.deliveries.empty() || stopped(); };
+    for (;;) {
+        if (s.done)
+            break;
+        if (!s.deliveries.empty()) {
+            runDelivery(s, lock);
+            quietUntil = std::chrono::steady_clock::now() + notice;
+            continue;
+        }
+        if (stopped())
+            giveUp(s, lock);
+        if (!waiter) {
+            // Nobody to ask: wait on, looking at the stop flag now and then.
+            s.cv.wait_for(lock, std::chrono::milliseconds(200), ready);
+            continue;
+        }
+        if (std::chrono::steady_clock::now() < quietUntil) {
+            s.cv.wait_until(lock, quietUntil, ready);
+            continue;
+        }
+        lock.unlock();
+        const bool givenUp = waiter->wait(what);
+        lock.lock();
+        if (givenUp && !s.done)
+            giveUp(s, lock);
+    }
+    if (s.error)
+        std::rethrow_exception(s.error);
+}
+
+void detached(std::function<void()> work)
+{
+    startThread([work = std::move(work)] {
+        try {
+            work();
+        } catch (...) {
+        }
+    });
+}
+
+bool drain(std::chrono::milliseconds atMost)
+{
+    std::unique_lock<std::mutex> lock(g_threadsMutex);
+    return g_threadsDone.wait_for(lock, atMost, [] { return g_threads == 0; });
+}
+
+void wakeAll()
+{
+    std::lock_guard<std::mutex> lock(g_waitsMutex);
+    for (State* s : g_waits) {
+        std::lock_guard<std::mutex> inner(s->m);
+        s->cv.notify_all();
+    }
+}
+
+} // namespace ServerCall
