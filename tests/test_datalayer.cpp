@@ -8,6 +8,11 @@
 #include "TestDb.h"
 #include "Transaction.h"
 #include "rules/DataModuleSql.h"
+#include "Workbook.h"
+#include "XlsxReader.h"
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <clocale>
 #include <QTest>
 
 class TestDataLayer : public QObject {
@@ -15,6 +20,30 @@ class TestDataLayer : public QObject {
     std::unique_ptr<Connection> c;
 
 private slots:
+    // Under a Russian desktop the C library writes decimals with a comma: the numbers the
+    // driver hands over as text, and those the workbook writer puts into its file, must
+    // keep their point, for every connection the program makes.
+    void numbersUnderARussianDesktop()
+    {
+        const QByteArray before = std::setlocale(LC_ALL, nullptr);
+        // As Qt sets it from the desktop's environment when the application starts.
+        if (!std::setlocale(LC_ALL, "ru_RU.UTF-8"))
+            QSKIP("the ru_RU.UTF-8 locale is not installed here");
+        const auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.constData()); });
+        auto ru = TestDb::connect(TestDb::create(), QStringLiteral("russian_desktop"));
+        Query q(*ru, QStringLiteral("numbers"));
+        q.setSql(QStringLiteral("select 12.35::numeric(10,2) as price, 0.500000::numeric(12,6) as massa, 6.25::float8 as rate"));
+        q.open();
+        QCOMPARE(q.asFloat(QStringLiteral("price")), 12.35);
+        QCOMPARE(q.asFloat(QStringLiteral("massa")), 0.5);
+        QCOMPARE(q.asFloat(QStringLiteral("rate")), 6.25);
+        QTemporaryDir dir;
+        Workbook book(dir.filePath(QStringLiteral("n.xlsx")));
+        QVERIFY(book.write(0, 0, QStringLiteral("12.35"), {}));
+        QVERIFY(book.finish());
+        QCOMPARE(readXlsx(book.path()).value(QStringLiteral("A1")).value, QStringLiteral("12.35"));
+    }
+
     void initTestCase()
     {
         c = TestDb::connect(TestDb::create(), QStringLiteral("dl"));
