@@ -2,11 +2,10 @@
 #include "Expression.h"
 #include "DisplayText.h"
 #include "Paginator.h"
+#include "PdfFile.h"
 #include "Painter.h"
 #include "TextFit.h"
 #include "TextLines.h"
-#include "PdfFile.h"
-#include <QFontInfo>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
