@@ -60,6 +60,15 @@ QRect inkBox(const QImage& image)
     return box;
 }
 
+int dark(const QImage& image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qGray(image.pixel(x, y)) < 128;
+    return n;
+}
+
 TableSource rows(int n, const QString& fio = "A")
 {
     QVector<QVariantList> r;
@@ -479,6 +488,30 @@ private slots:
         QVERIFY(PdfFile::text(path, {"-f", "2", "-l", "2"}).contains("Effizienz office"));
         const QString fonts = PdfFile::fonts(path);
         QVERIFY2(fonts.contains(QRegularExpression("EBGaramond\\S* +CID Type 0C \\(OT\\) +Identity-H +yes yes yes")), qPrintable(fonts));
+    }
+
+    // A variable face is embedded at the instance Qt draws: readers of PDF know no
+    // variations and would draw the default (regular) one for the bold.
+    void pdfDrawsAVariableFaceAtItsInstance()
+    {
+        QTemporaryDir dir;
+        int ink[2] = {};
+        for (const bool bold : {false, true}) {
+            Element e = label("Иванов П.П. office 850x400", 0, 180);
+            e.font = Font{"Inter", 16, bold};
+            QVERIFY2(!QRawFont::fromFont(paintFont(e.font)).fontTable("fvar").isEmpty(), "fonts-inter-variable is missing");
+            Layout l;
+            l.detail = band("detail", 12, {e});
+            const TableSource src({"v"}, {QVariantList{1}}, {true});
+            Paginator doc(l, src);
+            const QString path = dir.filePath(bold ? "b.pdf" : "r.pdf");
+            QVERIFY(writePdf(doc, path));
+            QCOMPARE(PdfFile::faults(path), QString());
+            QCOMPARE(PdfFile::text(path).simplified(), e.text);
+            QProcess::execute("pdftoppm", {"-r", "100", "-gray", "-png", "-singlefile", path, dir.filePath("p")});
+            ink[bold] = dark(QImage(dir.filePath("p.png")));
+        }
+        QVERIFY2(ink[1] > ink[0] * 5 / 4, qPrintable(QString("%1 dark pixels regular, %2 bold").arg(ink[0]).arg(ink[1])));
     }
 };
 
