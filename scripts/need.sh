@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools unixodbc-dev
           odbc-postgresql qt6-translations-l10n postgresql-15 libxlsxwriter-dev poppler-utils
           fonts-dejavu-core fonts-liberation2 qt6-base-private-dev unzip libsqliteodbc sqlite3 openssl lintian
-          desktop-file-utils appstream unixodbc qt6-qpa-plugins locales tzdata "$@")
+          desktop-file-utils appstream unixodbc qt6-qpa-plugins locales tzdata libharfbuzz-dev qpdf fonts-ebgaramond
+          fonts-noto-color-emoji fonts-inter-variable "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,6 +2,7 @@
 #include "Expression.h"
 #include "DisplayText.h"
 #include "Paginator.h"
+#include "PdfFile.h"
 #include "Painter.h"
 #include "TextFit.h"
 #include "TextLines.h"
@@ -57,6 +58,15 @@ QRect inkBox(const QImage& image)
             if (qGray(image.pixel(x, y)) < 128)
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+int dark(const QImage& image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qGray(image.pixel(x, y)) < 128;
+    return n;
 }
 
 TableSource rows(int n, const QString& fio = "A")
@@ -355,6 +365,8 @@ private slots:
         Paginator a(l, src), b(l, src);
         QVERIFY(writePdf(a, ours));
         QVERIFY(writeQtPdf(b, qt));
+        QCOMPARE(PdfFile::faults(ours), QString());
+        QCOMPARE(PdfFile::faults(qt), QString());
         auto run = [](const QString& program, const QStringList& args) {
             QProcess p;
             p.start(program, args);
@@ -390,12 +402,116 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("r.pdf");
         QVERIFY(writePdf(p, path));
+        QCOMPARE(PdfFile::faults(path), QString());
         QVERIFY(p.done());
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray pdf = f.readAll();
         QVERIFY(pdf.startsWith("%PDF"));
         QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), qsizetype(2));
+    }
+
+    // What a PDF shows can be found and copied: each glyph stands for the characters of its
+    // cluster, in whatever face shows it: TrueType, CFF, a fallback face for an emoji, a
+    // face of colour pictures.
+    void pdfTextCanBeFound_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("face"); // that shows the text's first character
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("joined"); // fewer glyphs than characters: ligatures
+        QTest::addColumn<bool>("colour"); // the face's glyphs are pictures in colour
+        QTest::newRow("Cyrillic") << "Arial" << "Liberation Sans" << "Иванов Пётр: кольцо 850×400, съёмник «Ёж»" << false << false;
+        QTest::newRow("ffi, TrueType") << "DejaVu Sans" << "DejaVu Sans" << "Effizienz office affine" << true << false;
+        QTest::newRow("ffi, CFF") << "EB Garamond" << "EB Garamond" << "Effizienz office affine" << true << false;
+        QTest::newRow("emoji first") << "Arial" << "DejaVu Sans" << "😀 Торт «Наполеон» 😀" << false << false;
+        QTest::newRow("colour emoji first") << "Arial" << "Noto Color Emoji" << "🍕 Пицца «Маргарита»" << false << true;
+    }
+
+    void pdfTextCanBeFound()
+    {
+        QFETCH(QString, family);
+        QFETCH(QString, face);
+        QFETCH(QString, text);
+        QFETCH(bool, joined);
+        QFETCH(bool, colour);
+        Element e = field("t", 0, 180);
+        e.font.family = family;
+        const QFont font = paintFont(e.font);
+        LineCache cache(LineCache::Print);
+        const LaidText& laid = cache.text(0, font, text);
+        qsizetype glyphs = 0;
+        for (const LaidLine& line : laid.lines)
+            for (const QGlyphRun& run : line.runs)
+                glyphs += run.glyphIndexes().size();
+        QVERIFY2(laid.lines.front().runs.front().rawFont().familyName() == face, "a font package of scripts/need.sh is missing");
+        QCOMPARE(glyphs < text.toUcs4().size(), joined);
+
+        Layout l;
+        l.detail = band("detail", 10, {e});
+        const TableSource src({"t"}, {QVariantList{text}}, {false});
+        Paginator doc(l, src);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.pdf");
+        QVERIFY(writePdf(doc, path));
+        QCOMPARE(PdfFile::faults(path), QString());
+        QCOMPARE(PdfFile::text(path).simplified(), text);
+        QProcess::execute("pdftoppm", {"-r", "100", "-png", "-singlefile", path, dir.filePath("p")});
+        const QImage page(dir.filePath("p.png"));
+        QVERIFY(!page.isNull());
+        int coloured = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb c = page.pixel(x, y);
+                coloured += std::max({qRed(c), qGreen(c), qBlue(c)}) - std::min({qRed(c), qGreen(c), qBlue(c)}) > 100;
+            }
+        QCOMPARE(coloured > 20, colour);
+    }
+
+    // A face first met on a later page is embedded like those before it, its text text.
+    // The writer once started the file again through Qt's engine instead, cancelling it
+    // while its thread still wrote the pages before into it.
+    void pdfTakesAFaceFirstMetOnALaterPage()
+    {
+        Layout l = nested();
+        Element summary = label("Effizienz office", 40, 50);
+        summary.font.family = "EB Garamond";
+        l.groups[0].footer.elements << summary;
+        const TableSource src = rows(60);
+        Paginator p(l, src);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("r.pdf");
+        QVERIFY(writePdf(p, path));
+        QCOMPARE(p.pageCount(), 2);
+        QCOMPARE(PdfFile::faults(path), QString());
+        QVERIFY(!PdfFile::text(path, {"-f", "1", "-l", "1"}).contains("office"));
+        QVERIFY(PdfFile::text(path, {"-f", "2", "-l", "2"}).contains("Effizienz office"));
+        const QString fonts = PdfFile::fonts(path);
+        QVERIFY2(fonts.contains(QRegularExpression("EBGaramond\\S* +CID Type 0C \\(OT\\) +Identity-H +yes yes yes")), qPrintable(fonts));
+    }
+
+    // A variable face is embedded at the instance Qt draws: readers of PDF know no
+    // variations and would draw the default (regular) one for the bold.
+    void pdfDrawsAVariableFaceAtItsInstance()
+    {
+        QTemporaryDir dir;
+        int ink[2] = {};
+        for (const bool bold : {false, true}) {
+            Element e = label("Иванов П.П. office 850x400", 0, 180);
+            e.font = Font{"Inter", 16, bold};
+            QVERIFY2(!QRawFont::fromFont(paintFont(e.font)).fontTable("fvar").isEmpty(), "fonts-inter-variable is missing");
+            Layout l;
+            l.detail = band("detail", 12, {e});
+            const TableSource src({"v"}, {QVariantList{1}}, {true});
+            Paginator doc(l, src);
+            const QString path = dir.filePath(bold ? "b.pdf" : "r.pdf");
+            QVERIFY(writePdf(doc, path));
+            QCOMPARE(PdfFile::faults(path), QString());
+            QCOMPARE(PdfFile::text(path).simplified(), e.text);
+            QProcess::execute("pdftoppm", {"-r", "100", "-gray", "-png", "-singlefile", path, dir.filePath("p")});
+            ink[bold] = dark(QImage(dir.filePath("p.png")));
+        }
+        QVERIFY2(ink[1] > ink[0] * 5 / 4, qPrintable(QString("%1 dark pixels regular, %2 bold").arg(ink[0]).arg(ink[1])));
     }
 };
 

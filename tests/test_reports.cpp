@@ -1,6 +1,7 @@
 // The period reports window and the five print layouts on a small February of the
 // workshop: bands, group sums, colour and kind texts, the product-kind filter, titles,
 // the timesheet layout, the preview and a PDF read back.
+#include "PdfFile.h"
 #include "Query.h"
 #include "printing/ReportPreview.h"
 #include "TForm1.h"
@@ -11,7 +12,6 @@
 #include "WindowDriver.h"
 #include <QDateEdit>
 #include <QLabel>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
@@ -245,10 +245,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("report.pdf");
         report(t, "Button4", kFeb, kMar, 0, [&](ReportPreview* p) { QVERIFY(p->savePdf(path)); });
-        QProcess pdftotext;
-        pdftotext.start("pdftotext", {"-layout", path, "-"});
-        QVERIFY(pdftotext.waitForFinished(30000));
-        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QCOMPARE(PdfFile::faults(path), QString());
+        const QString text = PdfFile::text(path, {"-layout"});
         QVERIFY2(text.contains("Отчет по рабочим за период с 01.02.2025 по 01.03.2025"), qPrintable(text));
         QVERIFY2(text.contains("Антонов А.А."), qPrintable(text));
         QVERIFY2(text.contains(QRegularExpression("Итого:\\s+32,90")), qPrintable(text));

@@ -32,14 +32,6 @@ QPageLayout pageLayoutOf(const PageSetup& s)
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QList<QFont> fontsOf(const Paginator& doc)
-{
-    QList<QFont> fonts;
-    for (const Style& s : doc.styles())
-        fonts << paintFont(s.font);
-    return fonts;
-}
-
 // A painter in the report's units.
 struct PainterSurface {
     QPainter& p;
@@ -50,7 +42,7 @@ struct PainterSurface {
         p.setPen(pen);
         p.drawLine(a, b);
     }
-    bool text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c)
+    void text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c)
     {
         p.setPen(c);
         if (at.clipped) {
@@ -62,7 +54,6 @@ struct PainterSurface {
                 p.drawGlyphRun(at.origins[k], run);
         if (at.clipped)
             p.restore();
-        return true;
     }
 };
 
@@ -70,13 +61,13 @@ struct PdfSurface {
     PdfWriter& w;
     void fill(const QRectF& r, const QColor& c) { w.fill(r, c); }
     void line(const QPointF& a, const QPointF& b) { w.line(a, b, kRule); }
-    bool text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c) { return w.text(t, at, box, c); }
+    void text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c) { w.text(t, at, box, c); }
 };
 
-// The page's boxes, rules and texts onto a surface; false when the surface cannot take a text.
+// The page's boxes, rules and texts onto a surface.
 // fonts: those of the styles so far; the layout makes styles of smaller fonts as it goes.
 template <class Surface>
-bool walk(Surface& out, const Paginator& doc, const Page& page, LineCache& lines, QList<QFont>& fonts)
+void walk(Surface& out, const Paginator& doc, const Page& page, LineCache& lines, QList<QFont>& fonts)
 {
     const QVector<Style>& styles = doc.styles();
     while (fonts.size() < styles.size())
@@ -97,11 +88,9 @@ bool walk(Surface& out, const Paginator& doc, const Page& page, LineCache& lines
         if (!i.text.isEmpty()) {
             const LaidText& t = lines.text(i.style, fonts[i.style], i.text);
             const QRectF box = r.adjusted(kTextMargin * kUnit, 0, -kTextMargin * kUnit, 0);
-            if (!out.text(t, place(t, box, s.align), box, s.color))
-                return false;
+            out.text(t, place(t, box, s.align), box, s.color);
         }
     }
-    return true;
 }
 
 } // namespace
@@ -156,22 +145,19 @@ bool writeQtPdf(Paginator& doc, const QString& path, const PagePainted& painted)
 }
 bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted)
 {
-    QList<QFont> fonts = fontsOf(doc);
-    if (!PdfWriter::canEmbed(fonts))
-        return writeQtPdf(doc, path, painted);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const PageSetup& setup = doc.layout().page;
+    // Made after the file: its compressing thread ends before the file is let go, also
+    // when a row read for the layout fails.
     PdfWriter writer(file, setup.paperWidth(), setup.paperHeight(), setup.margin);
     PdfSurface surface{writer};
     LineCache lines(LineCache::Print);
+    QList<QFont> fonts;
     for (int i = 0; layOut(doc, i, painted); ++i) {
         writer.beginPage();
-        if (!walk(surface, doc, doc.page(i), lines, fonts)) {
-            file.cancelWriting();
-            return writeQtPdf(doc, path, painted);
-        }
+        walk(surface, doc, doc.page(i), lines, fonts);
         writer.endPage();
         if (painted)
             painted(i);

@@ -16,8 +16,8 @@ void paintPage(QPainter& p, const Paginator& doc, const Page& page, LineCache& l
 using PagePainted = std::function<void(int page)>;
 // Writes every page; false when the file cannot be written.
 bool writePdf(Paginator& doc, const QString& path, const PagePainted& painted = {});
-// The same through Qt's own PDF engine (which writePdf falls back on for fonts it cannot
-// embed itself).
+// The same through Qt's own PDF engine, which places every glyph apart: what the direct
+// writer is compared with.
 bool writeQtPdf(Paginator& doc, const QString& path, const PagePainted& painted = {});
 // Prints the printer's page range (all pages when it has none).
 void print(Paginator& doc, QPrinter& printer, const PagePainted& painted = {});

@@ -1,4 +1,7 @@
 #include "PdfWriter.h"
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace Rep {
@@ -36,11 +39,18 @@ void num(QByteArray& b, double v)
 
 double rounded(double v) { return double(std::llround(v * 100)) / 100; }
 
+const char kDigits[] = "0123456789ABCDEF";
+
 void hex4(QByteArray& b, quint16 v)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    const char c[4] = {digits[v >> 12], digits[(v >> 8) & 15], digits[(v >> 4) & 15], digits[v & 15]};
+    const char c[4] = {kDigits[v >> 12], kDigits[(v >> 8) & 15], kDigits[(v >> 4) & 15], kDigits[v & 15]};
     b.append(c, 4);
+}
+
+void hex2(QByteArray& b, quint8 v)
+{
+    const char c[2] = {kDigits[v >> 4], kDigits[v & 15]};
+    b.append(c, 2);
 }
 
 QByteArray deflated(const QByteArray& data)
@@ -49,6 +59,53 @@ QByteArray deflated(const QByteArray& data)
     // The fastest level: a year of pages deflated at the default level costs a second of
     // processor time for a third less file.
     return qCompress(data, 1).mid(4);
+}
+
+// A drawn glyph's outline as path operators, y upwards.
+QByteArray outline(const QPainterPath& path)
+{
+    QByteArray p;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const int points = e.isCurveTo() ? 3 : 1;
+        for (int k = 0; k < points; ++k) {
+            const QPainterPath::Element q = path.elementAt(i + k);
+            num(p, q.x);
+            p += ' ';
+            num(p, -q.y);
+            p += ' ';
+        }
+        p += e.isMoveTo() ? "m\n" : e.isLineTo() ? "l\n" : "c\n";
+        i += points - 1;
+    }
+    if (!path.isEmpty())
+        p += path.fillRule() == Qt::OddEvenFill ? "f*\n" : "f\n";
+    return p;
+}
+
+// Pixels to the em of the pictures of glyphs that have no outline.
+constexpr int kPictureEm = 128;
+
+// A glyph as Qt paints it; at: where the picture lies, from the glyph's origin.
+QImage glyphPicture(const QRawFont& font, quint32 glyph, QRect& at)
+{
+    at = font.boundingRect(glyph).toAlignedRect();
+    if (at.isEmpty())
+        return {};
+    QImage picture(at.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes({glyph});
+    run.setPositions({QPointF(-at.left(), -at.top())});
+    QPainter p(&picture);
+    p.drawGlyphRun(QPointF(0, 0), run);
+    p.end();
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (qAlpha(picture.pixel(x, y)))
+                return picture;
+    return {};
 }
 
 QByteArray utf16Hex(const QString& s)
@@ -112,14 +169,6 @@ void PdfWriter::compressPages()
         d += "] /Resources 3 0 R /Contents " + QByteArray::number(p.contents) + " 0 R >>\nendobj\n";
         out_.write(d);
     }
-}
-
-bool PdfWriter::canEmbed(const QList<QFont>& fonts)
-{
-    for (const QFont& f : fonts)
-        if (!TrueType::load(QRawFont::fromFont(f)).valid)
-            return false;
-    return true;
 }
 
 int PdfWriter::newObject()
@@ -208,23 +257,65 @@ int PdfWriter::faceOf(const QRawFont& font)
     auto it = faceByFont_.constFind(font);
     if (it != faceByFont_.constEnd())
         return *it;
-    TrueType::Face face = TrueType::load(font);
+    FontProgram::Face face = FontProgram::load(font);
     int index = -1;
-    if (face.valid) {
-        for (size_t i = 0; i < faces_.size() && index < 0; ++i)
-            if (faces_[i].face.name == face.name)
-                index = int(i);
-        if (index < 0) {
-            FaceUse use;
-            use.used.resize(size_t(face.glyphCount));
-            use.face = std::move(face);
-            use.object = newObject();
-            faces_.push_back(std::move(use));
-            index = int(faces_.size()) - 1;
+    for (size_t i = 0; i < faces_.size() && index < 0; ++i)
+        if (faces_[i].face.name == face.name && faces_[i].face.outlines == face.outlines)
+            index = int(i);
+    if (index < 0) {
+        FaceUse use;
+        use.face = std::move(face);
+        if (use.isDrawn()) {
+            use.outlines = font;
+            use.outlines.setPixelSize(1000);
+        } else {
+            fonts_.push_back({int(faces_.size()), 0, newObject()});
+            use.fonts.push_back(int(fonts_.size()) - 1);
         }
+        faces_.push_back(std::move(use));
+        index = int(faces_.size()) - 1;
     }
     faceByFont_.insert(font, index);
     return index;
+}
+
+std::pair<int, quint16> PdfWriter::encode(int face, quint32 glyph)
+{
+    FaceUse& use = faces_[size_t(face)];
+    if (glyph >= use.used.size())
+        use.used.resize(size_t(glyph) + 1);
+    use.used[glyph] = true;
+    if (!use.isDrawn())
+        return {use.fonts.front(), quint16(glyph)};
+    const auto [it, added] = use.drawnIndex.try_emplace(glyph, int(use.drawn.size()));
+    if (added)
+        use.drawn.push_back(glyph);
+    const size_t block = size_t(it->second / 256);
+    while (use.fonts.size() <= block) {
+        fonts_.push_back({face, int(use.fonts.size()), newObject()});
+        use.fonts.push_back(int(fonts_.size()) - 1);
+    }
+    return {use.fonts[block], quint16(it->second % 256)};
+}
+
+// The widths a reader places glyphs by are Qt's own advances, the instance's where a face
+// is variable.
+void PdfWriter::learnWidths(FaceUse& use, const QRawFont& raw, const QList<quint32>& glyphs)
+{
+    QList<quint32> unknown;
+    for (quint32 g : glyphs) {
+        if (g >= use.widths.size())
+            use.widths.resize(size_t(g) + 1, -1);
+        if (use.widths[g] < 0) {
+            use.widths[g] = 0;
+            unknown << g;
+        }
+    }
+    if (unknown.isEmpty())
+        return;
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(unknown, QRawFont::UseDesignMetrics);
+    for (qsizetype i = 0; i < unknown.size() && i < advances.size(); ++i)
+        use.widths[unknown[i]] = rounded(advances[i].x() * 1000 / raw.pixelSize());
 }
 
 void PdfWriter::prepare(const LaidText& t)
@@ -232,40 +323,37 @@ void PdfWriter::prepare(const LaidText& t)
     t.pdfMade = true;
     t.pdf.assign(t.lines.size(), {});
     for (size_t k = 0; k < t.lines.size(); ++k)
-        for (const QGlyphRun& run : t.lines[k].runs)
-            prepareRun(t, run, t.pdf[k]);
+        for (size_t r = 0; r < size_t(t.lines[k].runs.size()); ++r)
+            prepareRun(t, t.lines[k], r, t.pdf[k]);
 }
 
-// A run as glyph arrays, one per baseline; positions the font's own advances do not give
+// A run as glyph arrays, one per baseline and font; positions the widths do not give
 // (kerning) become adjustments within the array. Also what each glyph stands for, so that
 // the text can be copied and searched.
-void PdfWriter::prepareRun(const LaidText& t, const QGlyphRun& run, std::vector<LaidText::PdfRun>& out)
+void PdfWriter::prepareRun(const LaidText& t, const LaidLine& line, size_t run, std::vector<LaidText::PdfRun>& out)
 {
-    const QRawFont raw = run.rawFont();
+    const QGlyphRun& glyphs = line.runs[qsizetype(run)];
+    const QRawFont raw = glyphs.rawFont();
     const int face = faceOf(raw);
-    if (face < 0) {
-        t.pdfFits = false;
-        return;
-    }
     FaceUse& use = faces_[size_t(face)];
-    const QList<quint32> ids = run.glyphIndexes();
-    const QList<QPointF> at = run.positions();
-    const QList<quint32> mapped = raw.glyphIndexesForString(t.text);
-    for (qsizetype i = 0; i < mapped.size() && i < t.text.size(); ++i)
-        if (mapped[i] != 0 && !use.unicode.count(quint16(mapped[i])))
-            use.unicode[quint16(mapped[i])] = t.text.mid(i, 1);
+    const QList<quint32> ids = glyphs.glyphIndexes();
+    const QList<QPointF> at = glyphs.positions();
+    // The missing glyph stands for whatever a face lacks.
+    if (run < line.texts.size())
+        for (const GlyphText& g : line.texts[run])
+            if (g.glyph != 0 && g.length > 0 && !use.unicode.count(g.glyph))
+                use.unicode.emplace(g.glyph, t.text.mid(g.from, g.length));
+    learnWidths(use, raw, ids);
     const double size = raw.pixelSize();
-    const double scale = size / use.face.unitsPerEm;
     double pen = 0;
     LaidText::PdfRun* r = nullptr;
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const quint32 g = ids[i];
-        if (g < use.used.size())
-            use.used[g] = true;
-        if (!r || std::abs(at[i].y() - r->start.y()) > 0.01) {
+        const auto [font, code] = encode(face, g);
+        if (!r || font != r->font || std::abs(at[i].y() - r->start.y()) > 0.01) {
             if (r)
                 r->glyphs += ">] TJ\n";
-            out.push_back({face, size, at[i], QByteArray("[<")});
+            out.push_back({font, size, at[i], QByteArray("[<")});
             r = &out.back();
             pen = at[i].x();
         } else if (std::abs(at[i].x() - pen) > 0.01) {
@@ -274,20 +362,20 @@ void PdfWriter::prepareRun(const LaidText& t, const QGlyphRun& run, std::vector<
             r->glyphs += " <";
             pen = at[i].x();
         }
-        hex4(r->glyphs, quint16(g));
-        if (g < use.face.advances.size())
-            pen += use.face.advances[g] * scale;
+        if (use.isDrawn())
+            hex2(r->glyphs, quint8(code));
+        else
+            hex4(r->glyphs, code);
+        pen += use.widths[g] * size / 1000;
     }
     if (r)
         r->glyphs += ">] TJ\n";
 }
 
-bool PdfWriter::text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c)
+void PdfWriter::text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c)
 {
     if (!t.pdfMade)
         prepare(t);
-    if (!t.pdfFits)
-        return false;
     if (at.clipped) {
         endText();
         content_ += "q ";
@@ -301,13 +389,13 @@ bool PdfWriter::text(const LaidText& t, const Placement& at, const QRectF& box, 
     setFill(c);
     for (qsizetype k = 0; k < at.origins.size(); ++k)
         for (const LaidText::PdfRun& run : t.pdf[size_t(k)]) {
-            if (run.face != font_ || run.size != fontSize_) {
+            if (run.font != font_ || run.size != fontSize_) {
                 content_ += "/F";
-                content_ += QByteArray::number(run.face);
+                content_ += QByteArray::number(run.font);
                 content_ += ' ';
                 num(content_, run.size);
                 content_ += " Tf\n";
-                font_ = run.face;
+                font_ = run.font;
                 fontSize_ = run.size;
             }
             moveTo(at.origins[k] + run.start);
@@ -321,7 +409,6 @@ bool PdfWriter::text(const LaidText& t, const Placement& at, const QRectF& box, 
         font_ = fontBefore;
         fontSize_ = sizeBefore;
     }
-    return true;
 }
 
 // The start of the next glyph array. Within a text object a move from the last start is
@@ -372,19 +459,61 @@ void PdfWriter::endText()
     inText_ = false;
 }
 
-void PdfWriter::writeFont(FaceUse& f)
+int PdfWriter::writeToUnicode(const std::vector<std::pair<quint32, QString>>& codes, int codeBytes)
 {
-    const TrueType::Face& face = f.face;
+    auto code = [&](QByteArray& b, quint32 c) {
+        if (codeBytes == 1)
+            hex2(b, quint8(c));
+        else
+            hex4(b, quint16(c));
+    };
+    QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n<";
+    code(cmap, 0);
+    cmap += "> <";
+    code(cmap, codeBytes == 1 ? 0xFF : 0xFFFF);
+    cmap += ">\nendcodespacerange\n";
+    for (size_t i = 0; i < codes.size();) {
+        QByteArray block;
+        int n = 0;
+        for (; i < codes.size() && n < 100; ++i, ++n) {
+            block += '<';
+            code(block, codes[i].first);
+            block += "> <" + utf16Hex(codes[i].second) + ">\n";
+        }
+        cmap += QByteArray::number(n) + " beginbfchar\n" + block + "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    const int object = newObject();
+    writeStream(object, cmap);
+    return object;
+}
+
+void PdfWriter::writeFont(const Font& font)
+{
+    if (faces_[size_t(font.face)].isDrawn())
+        writeDrawn(font);
+    else
+        writeEmbedded(font);
+}
+
+void PdfWriter::writeEmbedded(const Font& font)
+{
+    const FaceUse& f = faces_[size_t(font.face)];
+    const FontProgram::Face& face = f.face;
+    const bool cff = face.outlines == FontProgram::Outlines::Cff;
     const double per = 1000.0 / face.unitsPerEm;
-    const int index = int(&f - faces_.data());
     QByteArray tag;
-    for (int i = 0, v = index; i < 6; ++i, v /= 26)
+    for (int i = 0, v = font.face; i < 6; ++i, v /= 26)
         tag += char('A' + v % 26);
     const QByteArray name = tag + '+' + face.name.toLatin1();
 
-    const QByteArray program = TrueType::subset(face, f.used);
+    QByteArray program = FontProgram::subset(face, f.used);
+    if (program.isEmpty())
+        program = face.file; // whole, rather than no text
     const int file = newObject();
-    writeStream(file, program, " /Length1 " + QByteArray::number(program.size()));
+    writeStream(file, program, cff ? QByteArray(" /Subtype /OpenType") : " /Length1 " + QByteArray::number(program.size()));
 
     const int descriptor = newObject();
     startObject(descriptor);
@@ -400,45 +529,123 @@ void PdfWriter::writeFont(FaceUse& f)
     d += " /CapHeight ";
     num(d, face.capHeight * per);
     d += face.bold ? " /StemV 140" : " /StemV 80";
-    d += " /FontFile2 " + QByteArray::number(file) + " 0 R >>\nendobj\n";
+    d += (cff ? " /FontFile3 " : " /FontFile2 ") + QByteArray::number(file) + " 0 R >>\nendobj\n";
     out_.write(d);
 
     QByteArray widths = "[";
+    std::vector<std::pair<quint32, QString>> codes;
     for (size_t g = 0; g < f.used.size(); ++g)
-        if (f.used[g] && g < face.advances.size()) {
+        if (f.used[g]) {
             widths += QByteArray::number(qulonglong(g)) + " [";
-            num(widths, face.advances[g] * per);
+            num(widths, g < f.widths.size() ? f.widths[g] : 0);
             widths += "] ";
+            const auto it = f.unicode.find(quint32(g));
+            if (it != f.unicode.end())
+                codes.emplace_back(quint32(g), it->second);
         }
     widths += ']';
     const int cid = newObject();
     startObject(cid);
-    out_.write("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
+    out_.write("<< /Type /Font /Subtype " + QByteArray(cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name
                + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor "
-               + QByteArray::number(descriptor) + " 0 R /CIDToGIDMap /Identity /DW 1000 /W " + widths + " >>\nendobj\n");
+               + QByteArray::number(descriptor) + " 0 R" + (cff ? "" : " /CIDToGIDMap /Identity") + " /DW 1000 /W "
+               + widths + " >>\nendobj\n");
 
-    QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    auto it = f.unicode.cbegin();
-    while (it != f.unicode.cend()) {
-        QByteArray block;
-        int n = 0;
-        for (; it != f.unicode.cend() && n < 100; ++it, ++n) {
-            block += '<';
-            hex4(block, it->first);
-            block += "> <" + utf16Hex(it->second) + ">\n";
-        }
-        cmap += QByteArray::number(n) + " beginbfchar\n" + block + "endbfchar\n";
-    }
-    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-    const int toUnicode = newObject();
-    writeStream(toUnicode, cmap);
-
-    startObject(f.object);
+    const int toUnicode = writeToUnicode(codes, 2);
+    startObject(font.object);
     out_.write("<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding /Identity-H /DescendantFonts ["
                + QByteArray::number(cid) + " 0 R] /ToUnicode " + QByteArray::number(toUnicode) + " 0 R >>\nendobj\n");
+}
+
+// A block of a drawn face: each glyph's outline, as Qt has it, filled in the text's colour,
+// or where it has none (bitmaps, colour emoji), its picture as Qt paints it. Outlines are a
+// thousand pixels to the em, which is the glyph space here.
+void PdfWriter::writeDrawn(const Font& font)
+{
+    const FaceUse& f = faces_[size_t(font.face)];
+    const size_t first = size_t(font.block) * 256;
+    const size_t count = std::min<size_t>(256, f.drawn.size() - first);
+    QRawFont pictures = f.outlines;
+    pictures.setPixelSize(kPictureEm);
+    QByteArray procs, names, widths, images;
+    QRectF box;
+    std::vector<std::pair<quint32, QString>> codes;
+    for (size_t c = 0; c < count; ++c) {
+        const quint32 g = f.drawn[first + c];
+        const double width = g < f.widths.size() ? f.widths[g] : 0;
+        const QByteArray name = "g" + QByteArray::number(qulonglong(c));
+        QByteArray p;
+        num(p, width);
+        // Asked for its outline, Qt forgets a bitmap glyph's picture.
+        const bool bitmaps = f.face.outlines == FontProgram::Outlines::None;
+        const QPainterPath path = bitmaps ? QPainterPath() : f.outlines.pathForGlyph(g);
+        QRect at;
+        const QImage picture = bitmaps ? glyphPicture(pictures, g, at) : QImage();
+        if (!picture.isNull()) {
+            const QRectF placed(QPointF(at.left(), -at.bottom() - 1) * 1000.0 / kPictureEm,
+                                QSizeF(at.size()) * 1000.0 / kPictureEm);
+            box |= placed;
+            p += " 0 d0\nq ";
+            for (double v : {placed.width(), 0.0, 0.0, placed.height(), placed.left(), placed.top()}) {
+                num(p, v);
+                p += ' ';
+            }
+            p += "cm /" + name + " Do Q\n";
+            images += '/' + name + ' ' + QByteArray::number(writePicture(picture)) + " 0 R ";
+        } else {
+            const QRectF bounds = path.boundingRect();
+            box |= bounds.isEmpty() ? QRectF() : QRectF(bounds.left(), -bounds.bottom(), bounds.width(), bounds.height());
+            p += " 0 ";
+            for (double v : {bounds.left(), -bounds.bottom(), bounds.right(), -bounds.top()}) {
+                num(p, v);
+                p += ' ';
+            }
+            p += "d1\n" + outline(path);
+        }
+        const int proc = newObject();
+        writeStream(proc, p);
+        procs += '/' + name + ' ' + QByteArray::number(proc) + " 0 R ";
+        names += '/' + name + ' ';
+        num(widths, width);
+        widths += ' ';
+        const auto it = f.unicode.find(g);
+        if (it != f.unicode.end())
+            codes.emplace_back(quint32(c), it->second);
+    }
+    const int toUnicode = writeToUnicode(codes, 1);
+    QByteArray d = "<< /Type /Font /Subtype /Type3 /FontBBox [";
+    for (double v : {box.left(), box.top(), box.right(), box.bottom()}) {
+        num(d, v);
+        d += ' ';
+    }
+    d += "] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << " + procs
+         + ">> /Encoding << /Type /Encoding /Differences [0 " + names + "] >> /FirstChar 0 /LastChar "
+         + QByteArray::number(qulonglong(count - 1)) + " /Widths [" + widths + "] /Resources << /XObject << " + images
+         + ">> >> /ToUnicode " + QByteArray::number(toUnicode) + " 0 R >>\nendobj\n";
+    startObject(font.object);
+    out_.write(d);
+}
+
+// An image of the picture's colours, its transparency as a mask.
+int PdfWriter::writePicture(const QImage& picture)
+{
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    QByteArray rgb, alpha;
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            rgb.append(char(qRed(line[x]))).append(char(qGreen(line[x]))).append(char(qBlue(line[x])));
+            alpha.append(char(qAlpha(line[x])));
+        }
+    }
+    const QByteArray size = " /Width " + QByteArray::number(argb.width()) + " /Height " + QByteArray::number(argb.height())
+                            + " /BitsPerComponent 8";
+    const int mask = newObject();
+    writeStream(mask, alpha, " /Type /XObject /Subtype /Image /ColorSpace /DeviceGray" + size);
+    const int image = newObject();
+    writeStream(image, rgb, " /Type /XObject /Subtype /Image /ColorSpace /DeviceRGB" + size + " /SMask "
+                                + QByteArray::number(mask) + " 0 R");
+    return image;
 }
 
 bool PdfWriter::finish()
@@ -447,9 +654,11 @@ bool PdfWriter::finish()
     for (const auto& [number, offset] : pageOffsets_)
         offsets_[size_t(number)] = offset;
     QByteArray fonts;
-    for (FaceUse& f : faces_) {
-        writeFont(f);
-        fonts += "/F" + QByteArray::number(int(&f - faces_.data())) + ' ' + QByteArray::number(f.object) + " 0 R ";
+    bool openType = false;
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        writeFont(fonts_[i]);
+        fonts += "/F" + QByteArray::number(qulonglong(i)) + ' ' + QByteArray::number(fonts_[i].object) + " 0 R ";
+        openType |= faces_[size_t(fonts_[i].face)].face.outlines == FontProgram::Outlines::Cff;
     }
     startObject(kResources);
     out_.write("<< /ProcSet [/PDF /Text] /Font << " + fonts + ">> >>\nendobj\n");
@@ -460,7 +669,8 @@ bool PdfWriter::finish()
     out_.write("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(qulonglong(pages_.size()))
                + " >>\nendobj\n");
     startObject(kCatalog);
-    out_.write("<< /Type /Catalog /Pages 2 0 R >>\nendobj\n");
+    // An OpenType font program needs a reader of PDF 1.6.
+    out_.write(QByteArray("<< /Type /Catalog /Pages 2 0 R") + (openType ? " /Version /1.6" : "") + " >>\nendobj\n");
     startObject(kInfo);
     out_.write("<< /Creator (piecework) /Producer (piecework) >>\nendobj\n");
     const qint64 xref = out_.pos();

@@ -1,7 +1,8 @@
 #pragma once
 #include "TextLines.h"
-#include "TrueType.h"
+#include "FontProgram.h"
 #include <QColor>
+#include <QImage>
 #include <QHash>
 #include <QIODevice>
 #include <QRawFont>
@@ -11,13 +12,15 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 // Pages of filled boxes, rules and laid-out texts written straight into a PDF file. Qt's
 // PDF engine places every glyph with an operator of its own and compresses the lot, which
 // costs a year's report seconds; here a text is one array of glyphs, fonts are embedded
-// once with the glyphs the pages show. Units are the painter's: tenths of a millimetre
-// from the top left of the printable area.
+// once with the glyphs the pages show. A face no PDF font can hold (bitmaps, CFF2) becomes
+// a font of drawn glyphs, so that every text stays text. Units are the painter's: tenths
+// of a millimetre from the top left of the printable area.
 namespace Rep {
 
 class PdfWriter {
@@ -29,26 +32,40 @@ public:
     void fill(const QRectF& r, const QColor& c);
     // A rule of the given width, black.
     void line(const QPointF& a, const QPointF& b, double width);
-    // False when a glyph comes from a font this writer cannot embed (not TrueType).
-    bool text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c);
+    void text(const LaidText& t, const Placement& at, const QRectF& box, const QColor& c);
     void endPage();
     // Fonts, page tree and index; false when the file could not be written.
     bool finish();
 
-    // Whether every face these fonts use can be embedded here.
-    static bool canEmbed(const QList<QFont>& fonts);
-
 private:
     struct FaceUse {
-        TrueType::Face face;
+        FontProgram::Face face;
+        QRawFont outlines; // of a drawn face, a thousand pixels to the em
         std::vector<bool> used;
-        std::map<quint16, QString> unicode;
-        int object = 0; // of the Type0 font
+        std::vector<double> widths; // by glyph, thousandths of the em; below 0 while unknown
+        std::map<quint32, QString> unicode; // by glyph: the characters of its cluster
+        // A drawn face's glyphs in the order met: a font of drawn glyphs has one-byte codes,
+        // so each 256 of them are a font of their own.
+        std::vector<quint32> drawn;
+        std::unordered_map<quint32, int> drawnIndex;
+        std::vector<int> fonts; // the face's fonts in the file
+        bool isDrawn() const
+        {
+            return face.outlines == FontProgram::Outlines::None || face.outlines == FontProgram::Outlines::Other;
+        }
     };
-    // Once per laid text: the faces and glyph arrays of its runs, its glyphs marked used.
+    struct Font {
+        int face = 0;
+        int block = 0; // of a drawn face: codes block * 256 on
+        int object = 0;
+    };
+    // Once per laid text: the fonts and glyph arrays of its runs, its glyphs marked used.
     void prepare(const LaidText& t);
-    void prepareRun(const LaidText& t, const QGlyphRun& run, std::vector<LaidText::PdfRun>& out);
+    void prepareRun(const LaidText& t, const LaidLine& line, size_t run, std::vector<LaidText::PdfRun>& out);
     int faceOf(const QRawFont& font);
+    // The file's font and the code that show the glyph.
+    std::pair<int, quint16> encode(int face, quint32 glyph);
+    void learnWidths(FaceUse& use, const QRawFont& raw, const QList<quint32>& glyphs);
     void moveTo(const QPointF& p);
     void setFill(const QColor& c);
     void rect(const QRectF& r);
@@ -63,7 +80,11 @@ private:
     void stopCompressing();
     void startObject(int number);
     void writeStream(int number, const QByteArray& data, const QByteArray& extra = {});
-    void writeFont(FaceUse& f);
+    void writeFont(const Font& font);
+    void writeEmbedded(const Font& font);
+    void writeDrawn(const Font& font);
+    int writePicture(const QImage& picture);
+    int writeToUnicode(const std::vector<std::pair<quint32, QString>>& codes, int codeBytes);
 
     QIODevice& out_;
     double width_, height_, margin_; // points
@@ -77,6 +98,7 @@ private:
     int font_ = -1;
     double fontSize_ = 0;
     std::vector<FaceUse> faces_;
+    std::vector<Font> fonts_;
     QHash<QRawFont, int> faceByFont_;
     std::mutex mutex_;
     std::condition_variable changed_;

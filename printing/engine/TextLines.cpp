@@ -17,6 +17,81 @@ QString lineText(const QString& text)
     return s;
 }
 
+int codePointLength(const QString& s, int at)
+{
+    return at + 1 < s.size() && s[at].isHighSurrogate() && s[at + 1].isLowSurrogate() ? 2 : 1;
+}
+
+// Most lines show one glyph per character, in the characters' order: each run's glyphs
+// are those its font maps the next characters to. Empty when the line is not such.
+std::vector<std::vector<GlyphText>> plainTexts(const QTextLine& l, const QList<QGlyphRun>& runs, const QString& text)
+{
+    int end = l.textStart() + l.textLength();
+    while (end > l.textStart() && text[end - 1] == QChar::LineSeparator)
+        --end;
+    std::vector<std::vector<GlyphText>> out(size_t(runs.size()));
+    int at = l.textStart();
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        const QList<quint32> ids = runs[r].glyphIndexes();
+        const QList<quint32> mapped = runs[r].rawFont().glyphIndexesForString(text.mid(at, 2 * ids.size()));
+        if (mapped.size() < ids.size())
+            return {};
+        for (qsizetype i = 0; i < ids.size(); ++i) {
+            if (at >= end || mapped[i] != ids[i])
+                return {};
+            const int n = codePointLength(text, at);
+            out[size_t(r)].push_back({ids[i], at, n});
+            at += n;
+        }
+    }
+    if (at != end)
+        return {};
+    return out;
+}
+
+// Any other line by its clusters, as the layout gives them: the characters that show the
+// same glyphs are one cluster (a ligature, a letter with its marks).
+std::vector<std::vector<GlyphText>> clusterTexts(const QTextLine& l, const QList<QGlyphRun>& runs, const QString& text)
+{
+    std::vector<std::vector<GlyphText>> out(size_t(runs.size()));
+    QList<QGlyphRun> cluster;
+    int from = 0, to = 0;
+    auto flush = [&] {
+        for (const QGlyphRun& g : cluster)
+            for (qsizetype r = 0; r < runs.size(); ++r)
+                if (runs[r].rawFont() == g.rawFont() && !g.glyphIndexes().isEmpty()) {
+                    out[size_t(r)].push_back({g.glyphIndexes().first(), from, to - from});
+                    return;
+                }
+    };
+    auto same = [](const QList<QGlyphRun>& a, const QList<QGlyphRun>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (a[i].rawFont() != b[i].rawFont() || a[i].glyphIndexes() != b[i].glyphIndexes()
+                || a[i].positions() != b[i].positions())
+                return false;
+        return true;
+    };
+    for (int at = l.textStart(), end = at + l.textLength(); at < end;) {
+        const int n = codePointLength(text, at);
+        const QList<QGlyphRun> here = l.glyphRuns(at, n);
+        if (!here.isEmpty()) {
+            if (same(here, cluster)) {
+                to = at + n;
+            } else {
+                flush();
+                cluster = here;
+                from = at;
+                to = at + n;
+            }
+        }
+        at += n;
+    }
+    flush();
+    return out;
+}
+
 LaidText layOut(const QFont& font, const QString& text, bool design)
 {
     LaidText out;
@@ -54,6 +129,12 @@ LaidText layOut(const QFont& font, const QString& text, bool design)
                 p -= QPointF(0, l.position().y());
             run.setPositions(at);
             line.runs << run;
+        }
+        if (design) {
+            // The layout's text: the same characters, its line breaks its own.
+            line.texts = plainTexts(l, line.runs, layout.text());
+            if (line.texts.empty())
+                line.texts = clusterTexts(l, l.glyphRuns(), layout.text());
         }
         out.lines.push_back(std::move(line));
     }

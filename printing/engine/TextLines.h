@@ -13,8 +13,18 @@
 // page costs, and a report's pages repeat most of their texts (names, kinds, labels).
 namespace Rep {
 
+// A glyph and the characters it stands for: its cluster's, for the first glyph of a
+// cluster, none for the others.
+struct GlyphText {
+    quint32 glyph = 0;
+    int from = 0, length = 0; // in the laid text
+};
+
 struct LaidLine {
     QList<QGlyphRun> runs; // glyph positions from the line's top left
+    // Per run, what its glyphs stand for (print layouts only), so that a PDF's text can be
+    // copied and searched.
+    std::vector<std::vector<GlyphText>> texts;
     qreal top = 0;         // from the first line's top, with the leading between lines
     qreal naturalWidth = 0;
     qreal advance = 0;
@@ -26,17 +36,16 @@ struct LaidLine {
 struct LaidText {
     QString text;
     std::vector<LaidLine> lines;
-    // What a PDF writer made of the text once (the face and glyph array of each run), for
+    // What a PDF writer made of the text once (the font and glyph array of each run), for
     // the one writer that uses the cache.
     struct PdfRun {
-        int face = -1;
+        int font = -1;
         double size = 0;
         QPointF start;     // of the first glyph, from the line's top left
         QByteArray glyphs; // "[<…> n <…>] TJ"
     };
     mutable std::vector<std::vector<PdfRun>> pdf; // per line
     mutable bool pdfMade = false;
-    mutable bool pdfFits = true; // every glyph from a face the writer embeds
 };
 
 class LineCache {
