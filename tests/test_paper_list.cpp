@@ -1,12 +1,15 @@
 // A shift's paper list of 30 lines typed into the journal, keys and clicks counted: through
-// the entry dialog with its pickers, one dialog a line, as the program has always taken it.
+// the entry dialog with its pickers, one dialog a line, as the program has always taken it;
+// and in the dialog's series, line after line. The refusals of the series keep the line.
 #include "Query.h"
 #include "TForm1.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
+#include "journal/rules/TypedChoice.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -73,7 +76,7 @@ void prepare(TestApp& t)
 QStringList saved(TestApp& t)
 {
     QStringList out;
-    const auto rows = t.check->select("select w_id, o_id, kol_vo, time, brak, color from accounts_dep.smena "
+    const auto rows = t.check->select("select w_id, o_id, kol_vo, time, brak, color, cena from accounts_dep.smena "
                                       "where data='2025-04-01' and smena=3 order by id").rows;
     for (const auto& r : rows) {
         QStringList f;
@@ -84,13 +87,19 @@ QStringList saved(TestApp& t)
     return out;
 }
 
+// The third shift's prices: the lowest norm price (10, 5, 3) and 20 % more.
 QStringList expected(const QVector<Line>& list)
 {
+    const QHash<int, QString> price = {{200, "12"}, {201, "6"}, {202, "3.6"}};
     QStringList out;
     for (const Line& l : list)
-        out << QString("%1|%2|%3|%4|%5|%6").arg(l.worker).arg(l.oper).arg(l.count).arg(l.hours).arg(l.defects).arg(l.colour);
+        out << QString("%1|%2|%3|%4|%5|%6|%7").arg(l.worker).arg(l.oper).arg(l.count).arg(l.hours).arg(l.defects).arg(l.colour)
+                   .arg(price[l.oper]);
     return out;
 }
+
+// What the series needs typed to find the operation: the first letter of its kind.
+QString typedOperation(const Line& l) { return l.kind.left(1).toLower(); }
 } // namespace
 
 // Keys pressed and mouse actions, each going where the window system sends it: to the
@@ -107,11 +116,20 @@ public:
         QWidget* w = top ? top->focusWidget() : nullptr;
         return w ? w : top;
     }
-    // A key, with its modifiers counted as keys pressed too.
-    void press(Qt::Key key, Qt::KeyboardModifiers mods = {})
+    // A key, with its modifiers counted as keys pressed too. A key with Alt is a window's
+    // shortcut: its window is the active one, as the user's is.
+    void press(Qt::Key key, Qt::KeyboardModifiers mods = {}, const QString& text = {})
     {
         keys += 1 + qPopulationCount(uint(mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)));
-        QTest::keyClick(focus(), key, mods);
+        QWidget* top = t_.seam.activeWindow();
+        if ((mods & Qt::AltModifier) && top && QApplication::activeWindow() != top) {
+            top->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(top));
+        }
+        if (text.isEmpty())
+            QTest::keyClick(focus(), key, mods);
+        else
+            QTest::sendKeyEvent(QTest::Click, focus(), key, text, mods);
     }
     void type(const QString& text)
     {
@@ -186,6 +204,144 @@ private slots:
         QCOMPARE(dataCharacters(list), 519);
         QCOMPARE(kb.keys, 678);
         QCOMPARE(kb.mouse, 0);
+    }
+
+    // "Серия": the dialog opened once and the box ticked with Alt+С; a line is the operation's
+    // first letter and the numbers, Enter after each; a new worker is Shift+Tab back to his
+    // field and his number. Escape closes the dialog at the end.
+    void inSeries()
+    {
+        TestApp t;
+        prepare(t);
+        const QVector<Line> list = paperList();
+        Keyboard kb(t);
+        kb.tabTo(t.find<QPushButton>("TForm1", "Button1"));
+        t.seam.onModal("TForm11", [&](QDialog* d) {
+            kb.press(Qt::Key(0x0421), Qt::AltModifier, QStringLiteral("с")); // Alt+С
+            // A button's shortcut clicks it after showing it pressed for a moment.
+            QTRY_VERIFY(t.find<QCheckBox>("TForm11", "CheckBox1")->isChecked());
+            int worker = 0;
+            for (const Line& l : list) {
+                if (l.worker != worker) {
+                    if (worker)
+                        kb.press(Qt::Key_Tab, Qt::ShiftModifier);
+                    QCOMPARE(kb.focus(), edit(t, "TForm11", "Edit1"));
+                    kb.type(QString::number(l.worker));
+                    kb.press(Qt::Key_Return);
+                    QCOMPARE(edit(t, "TForm11", "Edit1")->text(), l.name);
+                    worker = l.worker;
+                }
+                QCOMPARE(kb.focus(), edit(t, "TForm11", "Edit2"));
+                kb.type(typedOperation(l));
+                kb.press(Qt::Key_Return);
+                QCOMPARE(edit(t, "TForm11", "Edit2")->text(), l.mark + "; " + l.kind + (l.oper == 202 ? "; Заготовки" : "; Готовая продукция"));
+                QList<int> numbers{l.count, l.hours};
+                if (l.colour)
+                    numbers << l.colour;
+                for (int n : numbers << l.defects) {
+                    kb.type(QString::number(n));
+                    kb.press(Qt::Key_Return);
+                }
+                QVERIFY(d->isVisible());
+                if (QTest::currentTestFailed())
+                    return;
+            }
+            kb.press(Qt::Key_Escape);
+            QVERIFY(!d->isVisible());
+        });
+        kb.press(Qt::Key_Space);
+        QVERIFY(t.seam.nothingPending());
+        QCOMPARE(saved(t), expected(list));
+        QVERIFY2(t.seam.shown.isEmpty(), qPrintable(t.seam.texts().join('\n')));
+        // The day cells as a save of the dialog keeps them: 4 + 2 + 2 hours.
+        QCOMPARE(t.scalar("select d1 from accounts_dep.h_tabel where w_id=10 and smena=3 and month=4 and year=2025").toInt(), 8);
+        const int data = dataCharacters(list);
+        qInfo("30 lines in the series: %d keys, %d mouse actions; the data has %d characters", kb.keys, kb.mouse, data);
+        QVERIFY(kb.keys <= data + 2 * list.size());
+        QCOMPARE(kb.keys, 389);
+        QCOMPARE(kb.mouse, 0);
+    }
+
+    // What the series finds for a typed text, best first.
+    void typedChoice_data()
+    {
+        QTest::addColumn<bool>("worker");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVector<int>>("found");
+        QTest::newRow("number: itself first, then those it begins") << true << "1" << QVector<int>{0, 1, 2, 3};
+        QTest::newRow("a longer number") << true << "10" << QVector<int>{1, 3};
+        QTest::newRow("start of the name, any case") << true << "ант" << QVector<int>{0, 2};
+        QTest::newRow("ё as е") << true << "Федо" << QVector<int>{1};
+        QTest::newRow("nobody") << true << "Я" << QVector<int>{};
+        QTest::newRow("mark without its hyphen, kind") << false << "п1 фор" << QVector<int>{0, 2};
+        QTest::newRow("any word's start") << false << "п-1 кр" << QVector<int>{1};
+        QTest::newRow("category") << false << "заг" << QVector<int>{2, 3};
+        QTest::newRow("the operation's number first") << false << "301" << QVector<int>{3};
+        QTest::newRow("a number inside the mark") << false << "100" << QVector<int>{3};
+        QTest::newRow("no text: all") << false << " " << QVector<int>{0, 1, 2, 3};
+    }
+    void typedChoice()
+    {
+        QFETCH(bool, worker);
+        QFETCH(QString, text);
+        QFETCH(QVector<int>, found);
+        const QVector<TypedChoice::Worker> workers{{1, "Антонов А.А."}, {10, "Фёдоров П.П."}, {12, "Антипов С.С."}, {101, "Борисов Б.Б."}};
+        const QVector<TypedChoice::Operation> opers{{200, "П-1 Кирпичик 200x100x60", "Формовка", 0},
+                                                    {201, "П-1 Кирпичик 200x100x60", "Краска", 0},
+                                                    {202, "П-10 Квадрат", "Формовка", 1},
+                                                    {301, "БР 100.30.15 Бордюр", "Упаковка", 1}};
+        QCOMPARE(worker ? TypedChoice::workers(workers, text) : TypedChoice::operations(opers, text), found);
+    }
+
+    // A refusal says why, keeps the line as typed and puts the cursor on the field to fix:
+    // a worker number nobody has, a line saved already, a painting without its colour.
+    void refusalKeepsTheLine()
+    {
+        TestApp t;
+        prepare(t);
+        Keyboard kb(t);
+        auto* worker = edit(t, "TForm11", "Edit1");
+        auto* oper = edit(t, "TForm11", "Edit2");
+        auto typeLine = [&](const QStringList& fields) {
+            for (const QString& f : fields) {
+                kb.type(f);
+                kb.press(Qt::Key_Return);
+            }
+        };
+        t.seam.onModal("TForm11", [&](QDialog* d) {
+            QTest::mouseClick(t.find<QCheckBox>("TForm11", "CheckBox1"), Qt::LeftButton, {}, QPoint(6, 8));
+            QCOMPARE(kb.focus(), worker);
+            kb.type("99");
+            QCOMPARE(t.find<QListWidget>("TForm11", "ListBox1")->count(), 0);
+            kb.press(Qt::Key_Return);
+            QCOMPARE(t.seam.last()->text, QStringLiteral("Работник «99» не найден."));
+            QCOMPARE(worker->text(), QStringLiteral("99"));
+            QCOMPARE(kb.focus(), worker);
+            // The fixture's Васильев is number 3.
+            kb.press(Qt::Key_Backspace);
+            kb.press(Qt::Key_Backspace);
+            typeLine({"3", "у", "40", "8", "0"});
+            QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where smena=3").toInt(), 1);
+            QCOMPARE(kb.focus(), oper);
+            typeLine({"у", "40", "6", "0"});
+            QCOMPARE(t.seam.last()->text, QStringLiteral("Позиция с такими параметрами уже заведена!"));
+            QCOMPARE(oper->text(), QStringLiteral("Б-1; Упаковка; Заготовки"));
+            QCOMPARE(edit(t, "TForm11", "Edit3")->text(), QStringLiteral("40"));
+            QCOMPARE(edit(t, "TForm11", "Edit6")->text(), QStringLiteral("6"));
+            QCOMPARE(kb.focus(), oper);
+            // Painting instead, the colour left out.
+            oper->selectAll();
+            typeLine({"к", "", "", "", ""});
+            QCOMPARE(t.seam.last()->text, QStringLiteral("Все поля должны быть заполнены!"));
+            QCOMPARE(oper->text(), QStringLiteral("П-1; Краска; Готовая продукция"));
+            QCOMPARE(edit(t, "TForm11", "Edit3")->text(), QStringLiteral("40"));
+            QCOMPARE(kb.focus(), edit(t, "TForm11", "Edit5"));
+            typeLine({"7035", ""});
+            QVERIFY(d->isVisible());
+        });
+        click(t, "TForm1", "Button1");
+        QCOMPARE(t.seam.shown.size(), 3);
+        QCOMPARE(saved(t), (QStringList{"3|202|40|8|0|0|3.6", "3|201|40|6|0|7035|6"}));
     }
 };
 
