@@ -198,12 +198,16 @@ void TForm11::showPrices()
 void TForm11::refuse(QWidget* field, const QString& message)
 {
     error(message);
-    // Outside the series the worker and the operation are put right through their "...".
-    if (!series() && field == ui->Edit1)
-        field = ui->Button3;
-    else if (!series() && field == ui->Edit2)
-        field = ui->Button4;
-    field->setFocus(Qt::OtherFocusReason);
+    // In the series the text stands selected, kept and retyped at once; outside it the
+    // worker and the operation are put right through their "...".
+    if (series())
+        moveTo(field);
+    else if (field == ui->Edit1)
+        ui->Button3->setFocus(Qt::OtherFocusReason);
+    else if (field == ui->Edit2)
+        ui->Button4->setFocus(Qt::OtherFocusReason);
+    else
+        field->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<EntryRules::Record> TForm11::gather()

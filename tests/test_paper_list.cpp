@@ -318,8 +318,6 @@ private slots:
             QCOMPARE(worker->text(), QStringLiteral("99"));
             QCOMPARE(kb.focus(), worker);
             // The fixture's Васильев is number 3.
-            kb.press(Qt::Key_Backspace);
-            kb.press(Qt::Key_Backspace);
             typeLine({"3", "у", "40", "8", "0"});
             QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where smena=3").toInt(), 1);
             QCOMPARE(kb.focus(), oper);
@@ -329,8 +327,8 @@ private slots:
             QCOMPARE(edit(t, "TForm11", "Edit3")->text(), QStringLiteral("40"));
             QCOMPARE(edit(t, "TForm11", "Edit6")->text(), QStringLiteral("6"));
             QCOMPARE(kb.focus(), oper);
+            QCOMPARE(oper->selectedText(), oper->text());
             // Painting instead, the colour left out.
-            oper->selectAll();
             typeLine({"к", "", "", "", ""});
             QCOMPARE(t.seam.last()->text, QStringLiteral("Все поля должны быть заполнены!"));
             QCOMPARE(oper->text(), QStringLiteral("П-1; Краска; Готовая продукция"));
