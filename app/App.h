@@ -1,4 +1,5 @@
 #pragma once
+#include "rules/ProductionCalendar.h"
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -30,6 +31,8 @@ public:
     Seam& seam() const { return seam_; }
     const QStringList& args() const { return args_; }
     TDataModule6* DataModule6() const { return dm_; }
+    // The days off of the installation's production calendar.
+    ProductionCalendar& calendar() { return calendar_; }
     // The main window, once the shell has made it.
     JournalDesk* desk() const { return desk_; }
     QWidget* mainWindow() const { return main_; }
@@ -63,6 +66,7 @@ private:
     JournalDesk* desk_ = nullptr;
     QWidget* main_ = nullptr;
     QWidget* first_ = nullptr;
+    ProductionCalendar calendar_;
     QHash<QString, QWidget*> windows_;
     QStringList order_;
 };

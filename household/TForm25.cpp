@@ -65,7 +65,7 @@ void TForm25::FormActivate()
 
 void TForm25::DTPicker1Change()
 {
-    ui->CBox1->setChecked(journalDate().dayOfWeek() >= 6);
+    ui->CBox1->setChecked(app.calendar().isDayOff(journalDate()));
     fatigue->close();
     fatigue->setParam(QStringLiteral("d_date"), journalDate());
     fatigue->open();

@@ -11,6 +11,7 @@
 #include "journal/rules/EntryRules.h"
 #include "ui_TForm11.h"
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 
@@ -19,12 +20,21 @@ TForm11::TForm11(App& a) : TForm(a), ui(std::make_unique<Ui::TForm11>())
     ui->setupUi(this);
     for (QLineEdit* e : {ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6})
         acceptDigitsOnly(e);
-    for (QWidget* w : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit6})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6, ui->DTimeP})
         w->installEventFilter(this);
     on(ui->Button1, &QPushButton::clicked, &TForm11::Button1Click);
     on(ui->Button2, &QPushButton::clicked, &QDialog::reject);
     on(ui->Button3, &QPushButton::clicked, &TForm11::Button3Click);
     on(ui->Button4, &QPushButton::clicked, &TForm11::Button4Click);
+    on(ui->CheckBox1, &QCheckBox::toggled, &TForm11::CheckBox1Click);
+    on(ui->Edit1, &QLineEdit::textEdited, [this] {
+        workerTyped_ = true;
+        showChoices(ui->Edit1);
+    });
+    on(ui->Edit2, &QLineEdit::textEdited, [this] {
+        operTyped_ = true;
+        showChoices(ui->Edit2);
+    });
     fixSize();
 }
 
@@ -32,7 +42,21 @@ TForm11::~TForm11() = default;
 
 bool TForm11::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const bool typedField = watched == ui->Edit1 || watched == ui->Edit2;
+    if (series() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (typedField && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+            moveChoice(key == Qt::Key_Down ? 1 : -1);
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            seam().guarded([&] { enterPressed(watched); });
+            return true;
+        }
+    } else if (series() && event->type() == QEvent::FocusIn && typedField) {
+        showChoices(static_cast<QLineEdit*>(watched));
+    } else if (event->type() == QEvent::MouseButtonRelease && !series()
+               && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ui->Edit1)
             seam().guarded([this] { Button3Click(); });
         else if (watched == ui->Edit2)
@@ -46,7 +70,20 @@ bool TForm11::eventFilter(QObject* watched, QEvent* event)
     return TForm::eventFilter(watched, event);
 }
 
-void TForm11::FormActivate() { ui->Button3->setFocus(); }
+void TForm11::FormActivate()
+{
+    if (series())
+        moveTo(ui->Edit1->text().trimmed().isEmpty() ? ui->Edit1 : ui->Edit2);
+    else
+        ui->Button3->setFocus();
+}
+
+void TForm11::moveTo(QWidget* field)
+{
+    field->setFocus(Qt::TabFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(field))
+        e->selectAll();
+}
 
 void TForm11::setColourEnabled(bool on)
 {
@@ -65,6 +102,8 @@ void TForm11::prepareNew(const QDate& day)
     ui->Edit6->setText(QStringLiteral("0"));
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     Tag = 1;
+    workerTyped_ = operTyped_ = false;
+    applySeries();
 }
 
 void TForm11::prepareChange(const Query& r)
@@ -91,6 +130,7 @@ void TForm11::prepareChange(const Query& r)
         ui->Edit5->setText(SqlText::num(r.asInteger(QStringLiteral("color"))));
     dm().Oper->close();
     dm().Oper->setFiltered(false);
+    applySeries();
 }
 
 void TForm11::Button3Click()
@@ -101,6 +141,7 @@ void TForm11::Button3Click()
     if (const auto worker = app.form<TForm5>()->pick(1, o)) {
         ui->Edit1->setText(worker->name);
         worker_id = int(worker->id);
+        workerTyped_ = false;
     }
 }
 
@@ -115,8 +156,10 @@ void TForm11::Button4Click()
         if (current == 0 || !oper.locate(QStringLiteral("id"), current))
             oper.first();
     };
-    if (app.form<TForm4>()->pick(1, o))
+    if (app.form<TForm4>()->pick(1, o)) {
         takeOperation();
+        operTyped_ = false;
+    }
     setColourEnabled(EntryRules::isPainting(ui->Edit2->text()));
     Edit6Exit();
 }
@@ -152,32 +195,50 @@ void TForm11::showPrices()
     ui->Edit9->setText(EntryRules::priceText(ui->Edit3->text().toDouble() * final_price));
 }
 
-void TForm11::Button1Click()
+void TForm11::refuse(QWidget* field, const QString& message)
+{
+    error(message);
+    // In the series the text stands selected, kept and retyped at once; outside it the
+    // worker and the operation are put right through their "...".
+    if (series())
+        moveTo(field);
+    else if (field == ui->Edit1)
+        ui->Button3->setFocus(Qt::OtherFocusReason);
+    else if (field == ui->Edit2)
+        ui->Button4->setFocus(Qt::OtherFocusReason);
+    else
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+std::optional<EntryRules::Record> TForm11::gather()
 {
     const EntryRules::Input in{ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text(),
                                ui->Edit4->text(), ui->Edit5->text(), ui->Edit6->text()};
-    if (EntryRules::incomplete(in)) {
-        error(QString::fromUtf8(EntryRules::IncompleteMessage));
-        return;
+    if (const auto missing = EntryRules::missingField(in)) {
+        // In the order of EntryRules::Field.
+        QWidget* const fields[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6};
+        refuse(fields[int(*missing)], QString::fromUtf8(EntryRules::IncompleteMessage));
+        return std::nullopt;
     }
-    const QString problem = EntryRules::numberProblem({
-        {QStringLiteral("Кол-во"), in.count, EntryRules::MaxInteger},
-        {QStringLiteral("Брак"), in.defects, EntryRules::MaxSmallint},
-        {QStringLiteral("Цвет"), in.colour, EntryRules::MaxInteger},
-        {QStringLiteral("Время"), in.hours, EntryRules::MaxInteger},
-    });
-    if (!problem.isEmpty()) {
-        error(problem);
-        return;
+    const struct {
+        QLineEdit* edit;
+        const char* label;
+        qint64 max;
+    } numbers[] = {{ui->Edit3, "Кол-во", EntryRules::MaxInteger},
+                   {ui->Edit4, "Брак", EntryRules::MaxSmallint},
+                   {ui->Edit5, "Цвет", EntryRules::MaxInteger},
+                   {ui->Edit6, "Время", EntryRules::MaxInteger}};
+    for (const auto& n : numbers) {
+        const QString problem = EntryRules::numberProblem({{QString::fromUtf8(n.label), n.edit->text(), n.max}});
+        if (!problem.isEmpty()) {
+            refuse(n.edit, problem);
+            return std::nullopt;
+        }
     }
-
     if (EntryRules::tooManyDefects(in.count, in.defects)) {
-        error(QString::fromUtf8(EntryRules::DefectsMessage));
-        return;
+        refuse(ui->Edit4, QString::fromUtf8(EntryRules::DefectsMessage));
+        return std::nullopt;
     }
-
-    JournalDesk* desk = app.desk();
-    Query* list = desk->shownQuery() ? desk->shownQuery() : desk->currentQuery();
     EntryRules::Record r;
     r.worker = worker_id;
     r.item = item_id;
@@ -188,14 +249,27 @@ void TForm11::Button1Click()
     r.colour = EntryRules::number(in.colour);
     r.hours = EntryRules::number(in.hours);
     r.date = ui->DTimeP->date();
-    r.shift = desk->shift();
+    r.shift = app.desk()->shift();
     r.entered = seam().today();
+    return r;
+}
+
+void TForm11::Button1Click()
+{
+    // A worker or an operation typed but not yet taken is taken as the list shows it.
+    if (series() && (!takeTyped(ui->Edit1) || !takeTyped(ui->Edit2)))
+        return;
+    const std::optional<EntryRules::Record> r = gather();
+    if (!r)
+        return;
+    JournalDesk* desk = app.desk();
+    Query* list = desk->shownQuery() ? desk->shownQuery() : desk->currentQuery();
     const bool change = Tag == 2;
     const qint64 id = change ? list->asInteger(QStringLiteral("id")) : 0;
 
-    switch (JournalRecords::save(dm().ADO_DB, r, change ? std::optional<qint64>(id) : std::nullopt)) {
+    switch (JournalRecords::save(dm().ADO_DB, *r, change ? std::optional<qint64>(id) : std::nullopt)) {
     case JournalRecords::Outcome::Duplicate:
-        error(QString::fromUtf8(EntryRules::DuplicateMessage));
+        refuse(ui->Edit2, QString::fromUtf8(EntryRules::DuplicateMessage));
         return;
     case JournalRecords::Outcome::Gone:
         error(QString::fromUtf8(Messages::Gone));
@@ -203,7 +277,7 @@ void TForm11::Button1Click()
         reject();
         return;
     case JournalRecords::Outcome::Missing:
-        error(QString::fromUtf8(JournalRecords::MissingMessage));
+        refuse(ui->Edit1, QString::fromUtf8(JournalRecords::MissingMessage));
         return;
     case JournalRecords::Outcome::Saved:
         break;
@@ -216,6 +290,10 @@ void TForm11::Button1Click()
     for (Query* q : {dm().H_Tabel_1, dm().H_Tabel_2, dm().H_Tabel_3})
         q->close();
 
+    if (series()) {
+        startNextLine();
+        return;
+    }
     for (QLineEdit* e : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6, ui->Edit7, ui->Edit8, ui->Edit9})
         e->clear();
     accept();

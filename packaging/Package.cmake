@@ -21,6 +21,15 @@ install(FILES ${PKG_BUILD}/piecework.1.gz DESTINATION share/man/man1)
 install(FILES ${PKG}/copyright ${PKG_BUILD}/changelog.gz DESTINATION share/doc/piecework)
 # Read by the program at that place, whatever the prefix.
 install(FILES ${PKG}/piecework.conf DESTINATION /etc)
+# The production calendars, a file a year; the administrator's in /etc/piecework/calendar
+# win year by year. The build folder holds a copy where the program built there finds it.
+file(GLOB PKG_CALENDARS CONFIGURE_DEPENDS ${PKG}/calendar/ru-*.txt)
+install(FILES ${PKG_CALENDARS} DESTINATION share/piecework/calendar)
+install(DIRECTORY DESTINATION /etc/piecework/calendar)
+foreach(cal ${PKG_CALENDARS})
+  get_filename_component(cal_name ${cal} NAME)
+  configure_file(${cal} ${CMAKE_BINARY_DIR}/share/piecework/calendar/${cal_name} COPYONLY)
+endforeach()
 
 # The package needs the program alone, not the tests and benchmarks that "all" builds.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)

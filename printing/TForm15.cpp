@@ -1,4 +1,5 @@
 #include "TForm15.h"
+#include "app/rules/ProductionCalendar.h"
 #include "rules/ReportSql.h"
 
 using namespace Rep;
@@ -33,9 +34,10 @@ TForm15::TForm15(App& a) : ReportLayout(a), H_Tabel(makeQuery(QStringLiteral("H_
     QStringList days;
     for (int i = 0; i < 31; ++i) {
         const QString n = QString::number(i + 1);
-        columns.header.elements << label(n, kDayX[i], kDayW).centre().bold().framed(FrameLeft | FrameRight);
+        columns.header.elements << label(n, kDayX[i], kDayW).centre().bold().framed(FrameLeft | FrameRight)
+                                       .named(QStringLiteral("day") + n);
         Element cell = field(QStringLiteral("sd") + n, kDayX[i], kDayW).centre()
-                           .withFont(QStringLiteral("Microsoft Sans Serif"), 9);
+                           .withFont(QStringLiteral("Microsoft Sans Serif"), 9).named(QStringLiteral("sd") + n);
         if (i % 2 == 0)
             cell.frame = FrameLeft | FrameRight; // a rule between every two neighbouring days
         d.elements << cell;
@@ -48,4 +50,15 @@ TForm15::TForm15(App& a) : ReportLayout(a), H_Tabel(makeQuery(QStringLiteral("H_
     l.pageFooter.name = QStringLiteral("page footer");
     l.pageFooter.height = 6;
     l.pageFooter.elements << pageNumber(257, 20).right();
+}
+
+void TForm15::markDays(int month, int year, ProductionCalendar& calendar)
+{
+    const QDate first(year, month, 1);
+    for (int d = 1; d <= 31; ++d) {
+        const QColor ink = d <= first.daysInMonth() && calendar.isDayOff(first.addDays(d - 1)) ? QColor(255, 0, 0)
+                                                                                                 : QColor(Qt::black);
+        for (const QString& name : {QStringLiteral("day%1").arg(d), QStringLiteral("sd%1").arg(d)})
+            QuickRep1.layout.find(name)->color = ink;
+    }
 }

@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -108,9 +109,11 @@ TForm1::TForm1(App& a) : TForm(a), ui(std::make_unique<Ui::TForm1>())
     });
     ui->RadioButton1->setStyleSheet(kShiftOn);
     wire();
+    // What the calendar has to say (a year without its decree) stays in the status line.
+    app.calendar().setListener([this](const QString& text) { ui->StatusBar1->showMessage(text); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { app.calendar().setListener({}); }
 
 void TForm1::buildMenu()
 {
@@ -227,7 +230,7 @@ void TForm1::FormActivate()
 {
     const QDate today = seam().today();
     ui->DateT->setDate(today);
-    if (JournalRules::isWeekend(today))
+    if (app.calendar().isDayOff(today))
         ui->CBox1->setChecked(true);
     for (Query* q : dm().smenaQueries())
         q->setFiltered(false);
@@ -239,7 +242,7 @@ void TForm1::DateTChange()
     BusyCursor busy;
     const QDate day = ui->DateT->date();
     openJournal(day);
-    ui->CBox1->setChecked(JournalRules::isWeekend(day));
+    ui->CBox1->setChecked(app.calendar().isDayOff(day));
     ui->DBGrid2->setFocus();
 }
 

@@ -29,6 +29,13 @@ else
   run dpkg-deb -x "$deb" "$root"
 fi
 
+# The production calendars, and the folder where the administrator's win year by year.
+for year in 2025 2026; do
+  cmp -s "$root/usr/share/piecework/calendar/ru-$year.txt" "$(dirname "$0")/../packaging/calendar/ru-$year.txt" \
+    || fail "the calendar of $year is not installed"
+done
+[ -d "$root/etc/piecework/calendar" ] || fail "no /etc/piecework/calendar"
+
 # Answered from the installed place, with no display to open a window on.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/piecework" --version) || fail "--version failed"
 [[ $out =~ ^piecework\ ${version//./\\.}\ \(build:\ [0-9]{8}\.[0-9]+\)$ ]] || fail "--version printed: $out"

@@ -128,22 +128,23 @@ class TestShiftTimesheet : public QObject {
     Q_OBJECT
 
 private slots:
-    // Titles and empty cells of the day columns: weekends red, days past the month's end
-    // silver titles over invisible cells, other empty days grey; 8 hours bold.
+    // Titles and empty cells of the day columns: days off red, days past the month's end
+    // silver titles over invisible cells, other empty days grey; 8 hours bold. 2024 has no
+    // calendar file: its holidays are the Labour Code's (23 February, 12 June).
     void dayColumns_data()
     {
         QTest::addColumn<QDate>("month");
-        QTest::addColumn<QList<int>>("weekends");
+        QTest::addColumn<QList<int>>("daysOff");
         QTest::addColumn<int>("days");
-        QTest::newRow("leap February") << QDate(2024, 2, 1) << QList<int>{3, 4, 10, 11, 17, 18, 24, 25} << 29;
+        QTest::newRow("leap February") << QDate(2024, 2, 1) << QList<int>{3, 4, 10, 11, 17, 18, 23, 24, 25} << 29;
         QTest::newRow("common February") << QDate(2025, 2, 1) << QList<int>{1, 2, 8, 9, 15, 16, 22, 23} << 28;
-        QTest::newRow("1st a Saturday") << QDate(2024, 6, 1) << QList<int>{1, 2, 8, 9, 15, 16, 22, 23, 29, 30} << 30;
+        QTest::newRow("1st a Saturday") << QDate(2024, 6, 1) << QList<int>{1, 2, 8, 9, 12, 15, 16, 22, 23, 29, 30} << 30;
         QTest::newRow("December") << QDate(2024, 12, 1) << QList<int>{1, 7, 8, 14, 15, 21, 22, 28, 29} << 31;
     }
     void dayColumns()
     {
         QFETCH(QDate, month);
-        QFETCH(QList<int>, weekends);
+        QFETCH(QList<int>, daysOff);
         QFETCH(int, days);
         TestApp t;
         record(t, 1, 1, month.addDays(9).toString(Qt::ISODate), 8);
@@ -158,14 +159,14 @@ private slots:
             const QColor text = QApplication::palette().color(QPalette::WindowText);
             const QColor base = QApplication::palette().color(QPalette::Base);
             for (int d = 1; d <= 31; ++d) {
-                const bool weekend = weekends.contains(d);
+                const bool dayOff = daysOff.contains(d);
                 const QColor title = m->headerData(d, Qt::Horizontal, Qt::ForegroundRole).value<QColor>();
                 const QColor ink = m->data(m->index(0, d), Qt::ForegroundRole).value<QColor>();
                 QCOMPARE(m->headerData(d, Qt::Horizontal, Qt::DisplayRole).toString(), QString::number(d));
                 if (d > days) {
                     QCOMPARE(title, QColor(192, 192, 192));
                     QCOMPARE(ink, base);
-                } else if (weekend) {
+                } else if (dayOff) {
                     QCOMPARE(title, QColor(255, 0, 0));
                     QCOMPARE(ink, QColor(255, 0, 0));
                 } else {
@@ -205,17 +206,17 @@ private slots:
         QTest::addColumn<DayMark>("mark");
         QTest::addColumn<CellLook>("look");
         const CellLook grey{Ink::Silver, false, false}, plain{}, bold{Ink::WindowText, true, false};
-        QTest::newRow("empty") << QVariant() << DayMark::Weekday << grey;
-        QTest::newRow("0") << QVariant(0) << DayMark::Weekday << grey;
-        QTest::newRow("empty on a weekend stays red") << QVariant() << DayMark::Weekend << plain;
+        QTest::newRow("empty") << QVariant() << DayMark::Working << grey;
+        QTest::newRow("0") << QVariant(0) << DayMark::Working << grey;
+        QTest::newRow("empty on a day off stays red") << QVariant() << DayMark::DayOff << plain;
         QTest::newRow("empty past the month") << QVariant() << DayMark::Beyond << CellLook{Ink::WindowBackground, false, false};
-        QTest::newRow("1") << QVariant(1) << DayMark::Weekday << plain;
-        QTest::newRow("7") << QVariant(7) << DayMark::Weekday << plain;
-        QTest::newRow("negative") << QVariant(-2) << DayMark::Weekday << plain;
-        QTest::newRow("8") << QVariant(8) << DayMark::Weekday << bold;
-        QTest::newRow("8 on a weekend stays red") << QVariant(8) << DayMark::Weekend << CellLook{Ink::Unchanged, true, false};
-        QTest::newRow("9") << QVariant(9) << DayMark::Weekday << CellLook{Ink::Unchanged, true, true};
-        QTest::newRow("12 on a weekend") << QVariant(12) << DayMark::Weekend << CellLook{Ink::Unchanged, true, true};
+        QTest::newRow("1") << QVariant(1) << DayMark::Working << plain;
+        QTest::newRow("7") << QVariant(7) << DayMark::Working << plain;
+        QTest::newRow("negative") << QVariant(-2) << DayMark::Working << plain;
+        QTest::newRow("8") << QVariant(8) << DayMark::Working << bold;
+        QTest::newRow("8 on a day off stays red") << QVariant(8) << DayMark::DayOff << CellLook{Ink::Unchanged, true, false};
+        QTest::newRow("9") << QVariant(9) << DayMark::Working << CellLook{Ink::Unchanged, true, true};
+        QTest::newRow("12 on a day off") << QVariant(12) << DayMark::DayOff << CellLook{Ink::Unchanged, true, true};
     }
     void cellPainting()
     {

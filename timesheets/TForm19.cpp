@@ -51,7 +51,7 @@ TForm19::TForm19(App& a) : TForm(a), ui(std::make_unique<Ui::TForm19>())
 {
     ui->setupUi(this);
     for (DayMark& m : marks_)
-        m = DayMark::Weekday;
+        m = DayMark::Working;
     QTableView* grids[] = {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3};
     Query* qs[] = {dm().H_Tabel_1, dm().H_Tabel_2, dm().H_Tabel_3};
     for (int i = 0; i < 3; ++i) {
@@ -109,7 +109,7 @@ void TForm19::ComboBox1Change()
         return;
     const QDate first(y, m, 1);
     for (int d = 1; d <= 31; ++d)
-        marks_[d - 1] = dayMark(d, m, y);
+        marks_[d - 1] = dayMark(d, m, y, app.calendar());
     for (Query* q : queries()) {
         q->close();
         q->setParam(QStringLiteral("mnth"), m);
@@ -148,9 +148,9 @@ QVariant TForm19::look(const QueryModel& m, int row, int column, int role) const
         }
         return base;
     };
-    const QColor columnInk = mark == DayMark::Weekend ? kRed
-        : mark == DayMark::Beyond                     ? pal.color(QPalette::Base)
-                                                      : pal.color(QPalette::WindowText);
+    const QColor columnInk = mark == DayMark::DayOff ? kRed
+        : mark == DayMark::Beyond                   ? pal.color(QPalette::Base)
+                                                    : pal.color(QPalette::WindowText);
     if (row < 0) {
         if (role == Qt::ForegroundRole)
             return mark == DayMark::Beyond ? kSilver : columnInk;
@@ -239,6 +239,7 @@ void TForm19::Button6Click()
         Query* q;
         ~Closer() { q->close(); }
     } closer{q};
+    f->markDays(month(), year(), app.calendar());
     f->QuickRep1.setText(QStringLiteral("QRLabel33"),
                          ui->ComboBox1->currentText() + QLatin1Char(' ') + ui->ComboBox2->currentText() + QStringLiteral(" г."));
     f->preview(*q);

@@ -71,7 +71,7 @@ QVariant TForm27::look(int row, int column, int role) const
     if (role == Qt::ForegroundRole && isDay) {
         if (day > days)
             return title ? QColor(192, 192, 192) : QVariant();
-        if (isWeekend(year_, month_, day))
+        if (dayOff_[day - 1])
             return QColor(255, 0, 0);
         return {};
     }
@@ -142,9 +142,12 @@ void TForm27::ComboBox1Change()
 
 void TForm27::markDays()
 {
-    const int days = QDate(year_, month_, 1).daysInMonth();
-    for (int d = 1; d <= 31; ++d)
+    const QDate first(year_, month_, 1);
+    const int days = first.daysInMonth();
+    for (int d = 1; d <= 31; ++d) {
         model_->column(kFirstDay + d - 1).visible = d <= days;
+        dayOff_[d - 1] = d <= days && app.calendar().isDayOff(first.addDays(d - 1));
+    }
     model_->column(0).width = nameWidth(variant_, year_, month_);
     applyColumns(ui->DBGrid);
     emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);

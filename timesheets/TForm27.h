@@ -46,4 +46,5 @@ private:
     MonthSheets::Variant variant_ = MonthSheets::Variant::PieceWork;
     int month_ = 1;
     int year_ = 2007;
+    bool dayOff_[31] = {}; // the month's days off, red
 };

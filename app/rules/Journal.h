@@ -5,7 +5,6 @@
 
 // Small rules of the day's journal.
 namespace JournalRules {
-inline bool isWeekend(const QDate& d) { return d.dayOfWeek() >= 6; }
 // "ok" and the older "да" count as checked.
 inline bool isChecked(const QString& ok)
 {

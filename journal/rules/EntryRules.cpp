@@ -52,11 +52,23 @@ bool isPainting(const QString& text) { return text.toUpper().contains(QStringLit
 
 static bool blank(const QString& s) { return s.trimmed().isEmpty(); }
 
-bool incomplete(const Input& in)
+std::optional<Field> missingField(const Input& in)
 {
-    return blank(in.fio) || blank(in.operation) || blank(in.count) || blank(in.defects)
-        || (isPainting(in.operation) && blank(in.colour)) || blank(in.hours);
+    const std::pair<Field, bool> checks[] = {
+        {Field::Fio, blank(in.fio)},
+        {Field::Operation, blank(in.operation)},
+        {Field::Count, blank(in.count)},
+        {Field::Defects, blank(in.defects)},
+        {Field::Colour, isPainting(in.operation) && blank(in.colour)},
+        {Field::Hours, blank(in.hours)},
+    };
+    for (const auto& [field, missing] : checks)
+        if (missing)
+            return field;
+    return std::nullopt;
 }
+
+bool incomplete(const Input& in) { return missingField(in).has_value(); }
 
 QString numberProblem(const QVector<NumberField>& fields)
 {

@@ -34,7 +34,11 @@ extern const char* const DuplicateMessage;
 struct Input {
     QString fio, operation, count, defects, colour, hours;
 };
-// True when a field the record needs is blank, tested in the dialog's order.
+// The dialog's fields the checks name.
+enum class Field { Fio, Operation, Count, Defects, Colour, Hours };
+// The first field the record needs that is blank, in the dialog's order of the checks.
+std::optional<Field> missingField(const Input& in);
+// True when a field the record needs is blank.
 bool incomplete(const Input& in);
 
 // A whole-number field and the largest value its column takes.

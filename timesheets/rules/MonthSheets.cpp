@@ -132,8 +132,6 @@ void setTotalParams(Statement& s, int month, int year, bool twoPairs)
         setPairs(s, first, first.addMonths(1), {1});
 }
 
-bool isWeekend(int year, int month, int day) { return QDate(year, month, day).dayOfWeek() >= 6; }
-
 int nameWidth(Variant v, int year, int month)
 {
     return look(v).nameWidth + 20 * (31 - QDate(year, month, 1).daysInMonth());

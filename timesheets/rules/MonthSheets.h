@@ -35,8 +35,6 @@ extern const char* const Price8;   // price8, "Ср. сдел.:"
 void setSheetParams(Statement& s, int month, int year, bool general);
 void setTotalParams(Statement& s, int month, int year, bool twoPairs);
 
-// Day d of the month falls on a Saturday or a Sunday.
-bool isWeekend(int year, int month, int day);
 // The name column takes the width of the day columns the month hides, 20 each, so the
 // grid keeps its width; the same at every selection of the month.
 int nameWidth(Variant v, int year, int month);

@@ -1,6 +1,7 @@
 #include "ShiftTimesheet.h"
 #include "Connection.h"
 #include "Locks.h"
+#include "app/rules/ProductionCalendar.h"
 #include "SqlText.h"
 #include "Transaction.h"
 
@@ -18,12 +19,12 @@ QStringList years(const QDate& today, int workingYear)
     return out;
 }
 
-DayMark dayMark(int day, int month, int year)
+DayMark dayMark(int day, int month, int year, ProductionCalendar& calendar)
 {
     const QDate first(year, month, 1);
     if (day > first.daysInMonth())
         return DayMark::Beyond;
-    return first.addDays(day - 1).dayOfWeek() >= Qt::Saturday ? DayMark::Weekend : DayMark::Weekday;
+    return calendar.isDayOff(first.addDays(day - 1)) ? DayMark::DayOff : DayMark::Working;
 }
 
 CellLook cellLook(const QVariant& value, DayMark mark)
@@ -31,14 +32,14 @@ CellLook cellLook(const QVariant& value, DayMark mark)
     const qint64 v = value.isNull() ? 0 : value.toLongLong();
     CellLook look;
     if (v == 0) {
-        // Weekend columns stay red; past the month's end the value is not to be seen.
-        if (mark != DayMark::Weekend)
+        // Columns of days off stay red; past the month's end the value is not to be seen.
+        if (mark != DayMark::DayOff)
             look.ink = Ink::Silver;
         if (mark == DayMark::Beyond)
             look.ink = Ink::WindowBackground;
     } else if (v == 8) {
         look.bold = true;
-        if (mark != DayMark::Weekend)
+        if (mark != DayMark::DayOff)
             look.ink = Ink::WindowText;
     } else if (v > 8) {
         look.bold = true;

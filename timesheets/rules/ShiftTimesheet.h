@@ -4,6 +4,7 @@
 #include <functional>
 
 class Connection;
+class ProductionCalendar;
 
 // The shift timesheet without its window: the year list, the marks of the day columns,
 // the painting of a day cell, and the month rebuild from the journal.
@@ -13,9 +14,10 @@ namespace ShiftTimesheet {
 // date's year, so that the window always opens on a year.
 QStringList years(const QDate& today, int workingYear);
 
-enum class DayMark { Weekday, Weekend, Beyond };
-// Day column 1 … 31 of a month: a Saturday or Sunday, another day, or past the month's end.
-DayMark dayMark(int day, int month, int year);
+enum class DayMark { Working, DayOff, Beyond };
+// Day column 1 … 31 of a month: a working day, a day off (a weekend not made a working day,
+// a holiday, a day off by decree), or past the month's end.
+DayMark dayMark(int day, int month, int year, ProductionCalendar& calendar);
 
 // How a day cell is painted, in colours the window maps onto its palette.
 enum class Ink { Unchanged, Silver, WindowText, WindowBackground };
