@@ -30,6 +30,7 @@ void Query::open()
                                             : connection().selectTable(sql(), params(), &spare_);
     editing_ = Editing::None;
     changed_.clear();
+    unsettled_.reset();
     filterFn_.reset();
     take(std::move(r));
 }
@@ -109,6 +110,7 @@ void Query::close()
     visible_.clear();
     editing_ = Editing::None;
     changed_.clear();
+    unsettled_.reset();
     cur_ = 0;
     eof_ = bof_ = false;
     emit reset();

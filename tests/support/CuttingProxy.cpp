@@ -32,7 +32,8 @@ bool sendAll(int fd, const char* data, ssize_t n)
 }
 } // namespace
 
-CuttingProxy::CuttingProxy(const QString& serverSocketDir, Cut cut) : server_(serverSocketDir), how_(cut)
+CuttingProxy::CuttingProxy(const QString& serverSocketDir, Cut cut, const QByteArray& marker)
+    : server_(serverSocketDir), how_(cut), marker_(marker)
 {
     listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const sockaddr_un a = addressOf(dir_.path());
@@ -56,7 +57,9 @@ void CuttingProxy::serve()
         if (::poll(&p, 1, 50) <= 0)
             continue;
         const int client = ::accept(listener_, nullptr, nullptr);
-        if (client >= 0)
+        if (client >= 0 && cut_ && unreachable_)
+            ::close(client);
+        else if (client >= 0)
             relays.emplace_back([this, client] { relay(client); });
     }
     for (std::thread& t : relays)
@@ -87,14 +90,14 @@ void CuttingProxy::relay(int client)
                 open = false;
                 break;
             }
-            const bool commit = i == 0 && !cut_ && QByteArray::fromRawData(buf, int(n)).contains("COMMIT");
-            if (commit && how_ == Cut::BeforeCommit) {
+            const bool marked = i == 0 && !cut_ && QByteArray::fromRawData(buf, int(n)).contains(marker_);
+            if (marked && how_ == Cut::BeforeCommit) {
                 cut_ = true;
                 open = false;
                 break;
             }
             open = sendAll(i == 0 ? server : client, buf, n);
-            if (commit) {
+            if (marked) {
                 // The server's answer comes, and goes nowhere.
                 pollfd s{server, POLLIN, 0};
                 if (::poll(&s, 1, 5000) > 0)
