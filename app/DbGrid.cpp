@@ -1,6 +1,8 @@
 #include "DbGrid.h"
+#include "DbError.h"
 #include "DisplayText.h"
 #include "Query.h"
+#include "Seam.h"
 #include <QFont>
 #include <QHeaderView>
 #include <QLocale>
@@ -33,6 +35,8 @@ void QueryModel::setColumns(const QVector<GridColumn>& columns)
 
 void QueryModel::refresh()
 {
+    if (!query_ || !query_->isOpen())
+        said_ = false;
     beginResetModel();
     fieldIndex_.clear();
     for (const GridColumn& c : columns_)
@@ -82,6 +86,26 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
+    try {
+        return cell(index, role);
+    } catch (const DbError& e) {
+        cannotShow(e);
+        return {};
+    }
+}
+
+void QueryModel::cannotShow(const DbError& e) const
+{
+    if (said_)
+        return;
+    said_ = true;
+    // After the painting: a box opened inside it would have the grid painted again.
+    QMetaObject::invokeMethod(
+        const_cast<QueryModel*>(this), [this, message = e.message()] { seam_.dbError(message); }, Qt::QueuedConnection);
+}
+
+QVariant QueryModel::cell(const QModelIndex& index, int role) const
+{
     if (look_) {
         const QVariant v = look_(*this, index.row(), index.column(), role);
         if (v.isValid())
@@ -99,6 +123,16 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const
 }
 
 QVariant QueryModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    try {
+        return title(section, o, role);
+    } catch (const DbError& e) {
+        cannotShow(e);
+        return {};
+    }
+}
+
+QVariant QueryModel::title(int section, Qt::Orientation o, int role) const
 {
     if (o != Qt::Horizontal || section < 0 || section >= columns_.size())
         return QAbstractTableModel::headerData(section, o, role);
@@ -136,11 +170,13 @@ bool QueryModel::setData(const QModelIndex& index, const QVariant& value, int ro
 {
     if (!editable_ || role != Qt::EditRole || !query_ || fieldOf(index.column()) < 0)
         return false;
-    if (query_->recNo() != index.row() + 1)
-        query_->setRecNo(index.row() + 1);
-    const QString text = value.toString().trimmed();
-    query_->setValue(columns_[index.column()].field, text.isEmpty() ? QVariant() : QVariant(text));
-    return true;
+    // Called as an editor closes, from Qt's frames.
+    return seam_.guarded([&] {
+        if (query_->recNo() != index.row() + 1)
+            query_->setRecNo(index.row() + 1);
+        const QString text = value.toString().trimmed();
+        query_->setValue(columns_[index.column()].field, text.isEmpty() ? QVariant() : QVariant(text));
+    });
 }
 
 // The width a text needs in a cell or a title of the view, with the cell's margins.
@@ -193,17 +229,6 @@ void applyColumns(QTableView* view)
     }
 }
 
-static void followCursor(QTableView* view, QueryModel* model)
-{
-    // View → query: a row the user selects becomes the current record.
-    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
-                     [model](const QModelIndex& current) {
-                         Query* q = model->query();
-                         if (q && current.isValid() && q->recNo() != current.row() + 1)
-                             q->setRecNo(current.row() + 1);
-                     });
-}
-
 static void selectCurrent(QTableView* view, Query* query)
 {
     if (!query || query->isEmpty())
@@ -211,6 +236,23 @@ static void selectCurrent(QTableView* view, Query* query)
     const QModelIndex idx = view->model()->index(query->recNo() - 1, std::max(0, view->currentIndex().column()));
     if (view->currentIndex().row() != idx.row())
         view->setCurrentIndex(idx);
+}
+
+static void followCursor(Seam& seam, QTableView* view, QueryModel* model)
+{
+    // View → query: a row the user selects becomes the current record, and the row left
+    // stores what was typed in it. When that fails the view goes back to the row, which
+    // keeps what was typed for another try.
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+                     [&seam, view, model](const QModelIndex& current) {
+                         Query* q = model->query();
+                         if (!q || !current.isValid() || q->recNo() == current.row() + 1)
+                             return;
+                         if (!seam.guarded([&] { q->setRecNo(current.row() + 1); }))
+                             // Once the view has finished its own move.
+                             QMetaObject::invokeMethod(
+                                 view, [view, model] { selectCurrent(view, model->query()); }, Qt::QueuedConnection);
+                     });
 }
 
 static void watchQuery(QTableView* view, Query* query)
@@ -229,9 +271,9 @@ static void watchQuery(QTableView* view, Query* query)
     });
 }
 
-QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& columns)
+QueryModel* bindGrid(Seam& seam, QTableView* view, Query* query, const QVector<GridColumn>& columns)
 {
-    auto* model = new QueryModel(view);
+    auto* model = new QueryModel(seam, view);
     model->setColumns(columns);
     model->setQuery(query);
     view->setModel(model);
@@ -241,7 +283,7 @@ QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& 
     view->verticalHeader()->hide();
     // Titles keep their own look; they are not bolded with the selected row.
     view->horizontalHeader()->setHighlightSections(false);
-    followCursor(view, model);
+    followCursor(seam, view, model);
     if (query) {
         watchQuery(view, query);
         query->setProperty("pwWatched", true);

@@ -4,8 +4,10 @@
 #include <QVector>
 #include <functional>
 
+class DbError;
 class Query;
 class QTableView;
+class Seam;
 
 // One column of a grid: the query field, its title and look.
 struct GridColumn {
@@ -27,12 +29,15 @@ constexpr int Stretch = -1;
 
 // A grid model over a client-side query: rows are the query's shown rows, columns come
 // from a table of GridColumn. Per-cell looks come from a callback asked for the data roles.
+// Qt calls the model from its own frames (painting, an editor closing): an error there is
+// shown through the seam, never thrown.
 class QueryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using Look = std::function<QVariant(const QueryModel&, int row, int column, int role)>;
 
-    explicit QueryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    explicit QueryModel(Seam& seam, QObject* parent = nullptr) : QAbstractTableModel(parent), seam_(seam) {}
+    Seam& seam() const { return seam_; }
     void setQuery(Query* query);
     Query* query() const { return query_; }
     void setColumns(const QVector<GridColumn>& columns);
@@ -59,7 +64,14 @@ public:
 private:
     void refresh();
     int fieldOf(int column) const;
+    QVariant cell(const QModelIndex& index, int role) const;
+    QVariant title(int section, Qt::Orientation o, int role) const;
+    // A value asked for while painting could not be made: the cell stays blank, and the
+    // error is shown once the painting is over, once per reading of the rows.
+    void cannotShow(const DbError& e) const;
 
+    Seam& seam_;
+    mutable bool said_ = false;
     QPointer<Query> query_;
     QVector<GridColumn> columns_;
     QVector<int> fieldIndex_;
@@ -70,8 +82,9 @@ private:
 };
 
 // Binds a view to a query: model, column widths and visibility, and the view's current
-// row following the query's cursor and the other way round.
-QueryModel* bindGrid(QTableView* view, Query* query, const QVector<GridColumn>& columns);
+// row following the query's cursor and the other way round. Leaving a row stores what was
+// typed in it; when that fails, the error goes to the seam and the view back to the row.
+QueryModel* bindGrid(Seam& seam, QTableView* view, Query* query, const QVector<GridColumn>& columns);
 // Points an already bound view at another query (the main window's shift buttons).
 void rebindGrid(QTableView* view, Query* query);
 void applyColumns(QTableView* view);

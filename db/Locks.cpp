@@ -184,14 +184,38 @@ OdbcReader::Result rows(Connection& c, Table table, const QString& condition, Ro
     });
 }
 
+const QStringList& tableOrder()
+{
+    // The legacy layout's own tables, which no other writer touches; the reference books by
+    // rank; the records; the timesheet; the norm rows, which a product deletion writes
+    // after the timesheet.
+    static const QStringList order = {
+        QStringLiteral("accounts_dep.izdel"),    QStringLiteral("accounts_dep.nomenkl"),
+        QStringLiteral("accounts_dep.workers"),  tableName(Table::Product),
+        tableName(Table::Kind),                  tableName(Table::Operation),
+        tableName(Table::Worker),                tableName(Table::JournalRecord),
+        tableName(Table::HouseholdRecord),       QStringLiteral("accounts_dep.h_tabel"),
+        QStringLiteral("accounts_dep.norm"),
+    };
+    return order;
+}
+
 void tables(Connection& c, const QStringList& names)
 {
     requireTransaction(c, names.join(QStringLiteral(", ")));
     if (c.lockLedger().rank >= int(Rank::Tables))
         outOfOrder(c, int(Rank::Tables), names.join(QStringLiteral(", ")));
+    QStringList ordered;
+    for (const QString& t : tableOrder())
+        if (names.contains(t))
+            ordered << t;
+    for (const QString& t : names)
+        if (!tableOrder().contains(t))
+            throw DbError(QStringLiteral("Блокировка таблицы %1: её нет в порядке блокировок.").arg(t));
     c.lockLedger().rank = int(Rank::Tables);
+    // One statement: its tables are locked left to right.
     locking(QStringLiteral("Таблицы журнала сейчас изменяют другие пользователи."), [&] {
-        c.execute(QStringLiteral("lock table %1 in exclusive mode").arg(names.join(QStringLiteral(", "))));
+        c.execute(QStringLiteral("lock table %1 in exclusive mode").arg(ordered.join(QStringLiteral(", "))));
     });
 }
 

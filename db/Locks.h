@@ -9,7 +9,8 @@ class Connection;
 // Two clients that both take locks in this order never wait for each other in a circle:
 //
 //   rank       what                                   taken by
-//   Tables     the legacy-layout tables, exclusive     the import (before anything else)
+//   Tables     the legacy-layout tables, exclusive     the import (before anything else, in
+//                                                      the order the others reach them)
 //   BookNames  a reference book's names (advisory)     saves of kinds, products, operations:
 //                                                      the duplicate check with its write
 //   Product    product rows                            a product deletion (update); an operation
@@ -17,7 +18,7 @@ class Connection;
 //   Kind       operation kind rows                     a kind deletion (update); operation and
 //                                                      household saves (key share)
 //   Operation  operation rows                          operation and product deletions (update);
-//                                                      journal saves (key share)
+//                                                      journal saves and norm rows (key share)
 //   Worker     worker rows                             a worker deletion (update); journal and
 //                                                      household saves (key share)
 //   Record     journal and household records           a change (update, before it reads where the
@@ -25,10 +26,12 @@ class Connection;
 //                                                      records); a repricing (the month's
 //                                                      average-rate records)
 //   Month      a month of the timesheet (advisory)     a rebuild and a repricing alone; every
-//                                                      day-cell upkeep shared
+//                                                      day-cell upkeep shared, and a worker's
+//                                                      deletion for each month of his rows
 //   Cell       a timesheet row's key (advisory)        the day-cell upkeep: journal cells
 //                                                      (worker, shift) and household cells
-//                                                      (worker, kind, night) of a month
+//                                                      (worker, kind, night) of a month; a
+//                                                      worker's deletion (his rows)
 //
 // Within a rank the keys go in ascending order, and all the keys of one rank are taken in
 // one call. A statement that writes rows locks them itself; so every row a transaction
@@ -84,8 +87,13 @@ OdbcReader::Result rows(Connection& c, Table table, const QString& condition, Ro
 QString tableName(Table table);
 Rank rankOf(Table table);
 
-// Locks whole tables against every other writer (the import), before any other lock.
+// Locks whole tables against every other writer (the import), before any other lock. They
+// are taken in the order the other writers reach them (tableOrder), whatever the order
+// given: one that holds a row of an operation and then writes the timesheet would otherwise
+// meet the import the other way round. A table not in that order is refused.
 void tables(Connection& c, const QStringList& names);
+// The order of tables() (schema-qualified names).
+const QStringList& tableOrder();
 
 // The rank a transaction has reached, for tests: -1 before its first lock.
 int reached(const Connection& c);

@@ -28,6 +28,7 @@ void Query::open()
                                             : connection().selectTable(sql(), params(), &spare_);
     editing_ = Editing::None;
     changed_.clear();
+    unsettled_.reset();
     filterFn_.reset();
     readingFailed_ = false;
     take(std::move(r));
@@ -110,6 +111,7 @@ void Query::close()
     visible_.clear();
     editing_ = Editing::None;
     changed_.clear();
+    unsettled_.reset();
     cur_ = 0;
     eof_ = bof_ = false;
     emit reset();

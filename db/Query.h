@@ -6,12 +6,16 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <optional>
 #include "OdbcReader.h"
 #include "Table.h"
 
 class Connection;
 class Filter;
 class ReadAhead;
+namespace Locks {
+enum class Table;
+}
 
 // Statement text with named parameters (":data"), shared by queries and commands.
 // Parameter values become literals in the text, never statement syntax.
@@ -113,8 +117,12 @@ public:
     void disableControls() { ++controlsOff_; }
     void enableControls();
 
-    // Row editing on the table this query reads.
+    // Row editing on the table this query reads. Each write is a transaction of its own; a
+    // new row is stored once, even when the answer to its COMMIT was lost.
     void setTable(const QString& table, const QString& key = QStringLiteral("id"));
+    // The rows refer by field to a row of another table (a norm to its operation): a write
+    // holds that row against deletion, and is refused with the message when it is gone.
+    void setReference(const QString& field, Locks::Table table, const QString& goneMessage);
     void append();
     void edit();
     void setValue(const QString& field, const QVariant& value);
@@ -142,6 +150,10 @@ private:
     void sortVisible(int column);
     void announceCurrent();
     int currentRow() const;
+    void insertRow(int row, int keyCol, const QStringList& columns, const QStringList& values);
+    void updateRow(int row, int keyCol, const QStringList& sets);
+    void holdReference();
+    bool lastTryStored(int row, int keyCol);
 
     // Takes a reader's result: the columns with the first, the rows after those before.
     void take(OdbcReader::Result&& r);
@@ -170,6 +182,19 @@ private:
     QString key_;
     Editing editing_ = Editing::None;
     QHash<int, QVariant> changed_;
+    struct Reference {
+        QString field;
+        Locks::Table table;
+        QString gone;
+    };
+    std::optional<Reference> reference_;
+    // The new row's last try, whose COMMIT went unanswered with its fate unknown: its
+    // transaction and the key it was given, until the server says what became of it.
+    struct Unsettled {
+        QString transaction;
+        QVariant key;
+    };
+    std::optional<Unsettled> unsettled_;
 };
 
 // Closes a query when the scope ends, however it ends.

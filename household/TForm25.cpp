@@ -30,7 +30,7 @@ TForm25::TForm25(App& a) : TForm(a), ui(std::make_unique<Ui::TForm25>())
     ui->setupUi(this);
     fatigue = new Query(dm().ADO_DB, QStringLiteral("fatigue"), this);
     fatigue->setSql(QString::fromUtf8(HouseholdSql::Fatigue));
-    model_ = bindGrid(ui->DBGrid1, fatigue, kColumns);
+    model_ = bindGrid(seam(), ui->DBGrid1, fatigue, kColumns);
     model_->setTitleFont(false, Qt::AlignCenter);
     on(ui->Button1, &QPushButton::clicked, &TForm25::Button1Click);
     on(ui->Button2, &QPushButton::clicked, &TForm25::Button2Click);

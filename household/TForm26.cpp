@@ -14,7 +14,7 @@ TForm26::TForm26(App& a) : TForm(a), ui(std::make_unique<Ui::TForm26>())
     ui->setupUi(this);
     item = new Query(dm().ADO_DB, QStringLiteral("item"), this);
     item->setSql(QString::fromUtf8(HouseholdSql::Item));
-    model_ = bindGrid(ui->DBGrid1, item, {{"s_caption", "Наименование", 360}});
+    model_ = bindGrid(seam(), ui->DBGrid1, item, {{"s_caption", "Наименование", 360}});
     ui->Edit1->installEventFilter(this);
     on(ui->Edit1, &QLineEdit::textChanged, &TForm26::Edit1Change);
     on(ui->Button1, &QPushButton::clicked, &TForm26::Button1Click);

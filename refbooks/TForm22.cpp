@@ -3,7 +3,7 @@
 #include "DbGrid.h"
 #include "Seam.h"
 #include "TDataModule6.h"
-#include "rules/OperSql.h"
+#include "rules/RefBookWrites.h"
 #include "ui_TForm22.h"
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -87,9 +87,8 @@ TForm22::TForm22(App& a) : TForm(a), ui(std::make_unique<Ui::TForm22>())
     ui->setupUi(this);
     setFixedSize(365, 278);
     norm = new Query(dm().ADO_DB, QStringLiteral("norm"), this);
-    norm->setSql(QString::fromUtf8(OperSql::Norm));
-    norm->setTable(QStringLiteral("accounts_dep.norm"));
-    model_ = bindGrid(ui->DBGrid1, norm, kColumns);
+    RefBookWrites::setUpNormRows(*norm);
+    model_ = bindGrid(seam(), ui->DBGrid1, norm, kColumns);
     model_->setEditable(true);
     ui->DBGrid1->verticalHeader()->show();
     auto step = [this](int s) { seam().guarded([this, s] { DBGrid1Step(s); }); };
@@ -163,8 +162,12 @@ void TForm22::leaveCell(bool leavingRow)
 {
     if (!storeDue(leavingRow))
         return;
-    claimNewRow();
-    norm->post();
+    // A row left is stored as the grid's cursor follows the view, right after this; a cell
+    // left within the row is stored here.
+    if (!leavingRow) {
+        claimNewRow();
+        norm->post();
+    }
     rereadPending_ = true;
     scheduleReread();
 }
@@ -288,11 +291,13 @@ void TForm22::Button1Click()
     accept();
 }
 
-// Escape saves as well: the save button is also the cancel button.
+// Escape and the title bar's close button save as well: the save button is also the cancel
+// button. Qt calls this from its own frames; a row that cannot be stored keeps the window
+// open with the row as typed.
 void TForm22::reject()
 {
     if (isVisible())
-        Button1Click();
+        seam().guarded([this] { Button1Click(); });
     else
         TForm::reject();
 }

@@ -21,7 +21,7 @@ const QVector<GridColumn> kColumns = {
 TForm3::TForm3(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm3>())
 {
     ui->setupUi(this);
-    model_ = bindGrid(ui->DBGrid1, dm().Izdel, kColumns);
+    model_ = bindGrid(seam(), ui->DBGrid1, dm().Izdel, kColumns);
     // Boxes per piece as the user writes numbers, without the column's six zero decimals.
     model_->setLook([](const QueryModel& m, int row, int column, int role) -> QVariant {
         if (row < 0 || column != 2 || role != Qt::DisplayRole || m.raw(row, column).isNull())

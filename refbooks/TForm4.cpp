@@ -31,7 +31,7 @@ TForm4::TForm4(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm4>())
 {
     ui->setupUi(this);
     setFixedSize(865, 478);
-    model_ = bindGrid(ui->DBGrid1, dm().Oper, kColumns);
+    model_ = bindGrid(seam(), ui->DBGrid1, dm().Oper, kColumns);
     XLS_Rep = new Query(dm().ADO_DB, QStringLiteral("XLS_Rep"), this);
     XLS_Rep->setSql(OperSql::xlsRep());
     setUpList(dm().Oper, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, OperSql::searchFilter);

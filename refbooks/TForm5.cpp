@@ -19,7 +19,7 @@ const QVector<GridColumn> kColumns = {
 TForm5::TForm5(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm5>())
 {
     ui->setupUi(this);
-    model_ = bindGrid(ui->DBGrid1, dm().Workers, kColumns);
+    model_ = bindGrid(seam(), ui->DBGrid1, dm().Workers, kColumns);
     model_->setTitleFont(false, Qt::AlignCenter);
     setFixedSize(641, height());
     setUpList(dm().Workers, {ui->Edit1, ui->Button1, ui->Button2, ui->Button3}, WorkersSql::searchFilter);

@@ -16,7 +16,7 @@ const QVector<GridColumn> kColumns = {{"vid", "Операции", 309}};
 TForm8::TForm8(App& a) : TListForm(a), ui(std::make_unique<Ui::TForm8>())
 {
     ui->setupUi(this);
-    model_ = bindGrid(ui->DBGrid1, dm().Vid_oper, kColumns);
+    model_ = bindGrid(seam(), ui->DBGrid1, dm().Vid_oper, kColumns);
     // Only the selection opener shows the search box.
     ui->Edit1->hide();
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -92,7 +92,7 @@ TForm1::TForm1(App& a) : TForm(a), ui(std::make_unique<Ui::TForm1>())
     on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     Timer1->start();
 
-    model_ = bindGrid(ui->DBGrid2, dm().Smena1, kJournalColumns);
+    model_ = bindGrid(seam(), ui->DBGrid2, dm().Smena1, kJournalColumns);
     model_->setTitleFont(true, Qt::AlignCenter);
     model_->setLook([](const QueryModel& m, int row, int column, int role) -> QVariant {
         if (row < 0 || m.columns()[column].field != QLatin1String("ok"))

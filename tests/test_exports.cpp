@@ -288,7 +288,7 @@ private slots:
             }
         }
         QTableView grid;
-        bindGrid(&grid, q.get(), {{"cena", "Цена", 90}, {"mass", "Коробки", 90, Qt::AlignRight, true, "#0.00#"}});
+        bindGrid(t.seam, &grid, q.get(), {{"cena", "Цена", 90}, {"mass", "Коробки", 90, Qt::AlignRight, true, "#0.00#"}});
         QCOMPARE(gridTexts(&grid, 0), shown);
         QCOMPARE(gridTexts(&grid, 1), (QStringList{"100000,00", "1000000,00", "0,10", "1234567,891"}));
     }

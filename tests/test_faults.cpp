@@ -18,6 +18,7 @@
 #include "TestDb.h"
 #include "WindowDriver.h"
 #include "journal/rules/JournalRecords.h"
+#include "refbooks/rules/RefBookWrites.h"
 #include "rules/Shell.h"
 #include <QApplication>
 #include <QLineEdit>
@@ -167,6 +168,54 @@ private slots:
         QCOMPARE(JournalRecords::save(c, journalRecord(3)), saved ? JournalRecords::Outcome::Duplicate : JournalRecords::Outcome::Saved);
         QCOMPARE(t.scalar(count).toInt(), 1);
         QCOMPARE(t.scalar("select d6 from accounts_dep.h_tabel where w_id=3 and smena=1 and month=5").toInt(), 7);
+    }
+
+    // A new norm row whose answer was lost is stored once: the user, told it may not be
+    // stored, leaves the row again, and no second row changes the operation's norm.
+    void answerToANormRowLost_data()
+    {
+        QTest::addColumn<QByteArray>("marker");
+        QTest::addColumn<bool>("unreachable"); // no new session until the user tries again
+        QTest::addColumn<bool>("told");        // the first try ends in an error
+        QTest::newRow("the insert's answer") << QByteArray("insert into accounts_dep.norm") << false << true;
+        QTest::newRow("COMMIT's answer, its fate looked up") << QByteArray("COMMIT") << false << false;
+        QTest::newRow("COMMIT's answer, the server out of reach") << QByteArray("COMMIT") << true << true;
+    }
+    void answerToANormRowLost()
+    {
+        QFETCH(QByteArray, marker);
+        QFETCH(bool, unreachable);
+        QFETCH(bool, told);
+        TestApp t;
+        CuttingProxy proxy(TestDb::server(), CuttingProxy::Cut::AfterCommitAnswered, marker);
+        proxy.setUnreachableAfterCut(unreachable);
+        Connection c(QStringLiteral("norm_through_proxy"));
+        c.setConnectionString(Shell::connectionString(t.database, proxy.server()));
+        c.open();
+        Query norm(c, QStringLiteral("norm"));
+        RefBookWrites::setUpNormRows(norm);
+        norm.open();
+        norm.append();
+        norm.setValue("o_id", 200);
+        norm.setValue("norma", "300");
+        norm.setValue("price", "7.5");
+        QString error;
+        try {
+            norm.post();
+        } catch (const DbError& e) {
+            error = e.message();
+        }
+        QVERIFY(proxy.cut());
+        QVERIFY2(error.isEmpty() != told, qPrintable(error));
+        // The row stays as typed while its fate is not known.
+        QCOMPARE(norm.isAppending(), told);
+        QCOMPARE(norm.asString("price"), QStringLiteral("7.5"));
+        proxy.setUnreachableAfterCut(false);
+        norm.post();
+        QVERIFY(!norm.isEditing());
+        const QString stored = "select count(*) from accounts_dep.norm where o_id=200 and norma=300 and price=7.5";
+        QCOMPARE(t.scalar(stored).toInt(), 1);
+        QCOMPARE(norm.asInteger("id"), t.scalar("select id from accounts_dep.norm where norma=300").toLongLong());
     }
 
     void serverStoppedAndStartedWhileAWindowIsOpen()

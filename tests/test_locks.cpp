@@ -1,13 +1,17 @@
 // The lock protocol, one lock at a time and without leaving anything to chance: a client
 // stops in the middle of a real save, deletion, rebuild or repricing (held at its first
 // write by a gate the test opens), another client's writer is seen waiting for a lock in
-// pg_locks, the gate opens, and the writer lands on the right rows. Also: the order of the
-// locks is checked, and records of a painting operation differing only in colour are both
-// accepted.
+// pg_locks, the gate opens, and the writer lands on the right rows. Two writers that once
+// took their locks out of order (a worker's deletion beside a rebuild, the import beside a
+// save) meet the other one in the order now. Also: the order of the locks is checked, and
+// records of a painting operation differing only in colour are both accepted.
 #include "Concurrent.h"
 #include "DbError.h"
 #include "Gate.h"
+#include "LegacyImport.h"
+#include "LegacySource.h"
 #include "Locks.h"
+#include "Query.h"
 #include "Records.h"
 #include "TDataModule6.h"
 #include "TestDb.h"
@@ -15,6 +19,7 @@
 #include "household/rules/HouseholdRecords.h"
 #include "journal/rules/DayCells.h"
 #include "journal/rules/JournalRecords.h"
+#include "refbooks/rules/OperSql.h"
 #include "refbooks/rules/RefBookWrites.h"
 #include "timesheets/rules/ShiftTimesheet.h"
 #include <QTest>
@@ -24,7 +29,7 @@ using Action = std::function<int(Connection&)>;
 
 const QStringList kGatedTables = {"accounts_dep.smena",          "accounts_dep.h_tabel", "accounts_dep.fatigue",
                                   "accounts_dep.person",         "accounts_dep.vid_oper", "accounts_dep.oper",
-                                  "cmn_gds_and_srv.gds_and_srv"};
+                                  "cmn_gds_and_srv.gds_and_srv", "accounts_dep.norm"};
 
 EntryRules::Record journal(qint64 worker, qint64 oper, qint64 item, qint64 hours, qint64 colour = 0)
 {
@@ -67,6 +72,30 @@ const Action kRebuildMay = [](Connection& c) {
 };
 const Action kRepriceMay = [](Connection& c) { return HouseholdRecords::reprice(c, 5, 2025); };
 
+constexpr int kNormStored = 0, kNormRefused = 1;
+// A new norm row of the operation, typed into the norms grid and left; refused when its
+// operation is gone.
+Action addNorm(int oper)
+{
+    return [oper](Connection& c) {
+        Query norm(c, QStringLiteral("norm"));
+        RefBookWrites::setUpNormRows(norm);
+        norm.open();
+        norm.append();
+        norm.setValue(QStringLiteral("o_id"), oper);
+        norm.setValue(QStringLiteral("norma"), 300);
+        norm.setValue(QStringLiteral("price"), 7.5);
+        try {
+            norm.post();
+        } catch (const DbError& e) {
+            if (e.message() != QString::fromUtf8(RefBookWrites::NormOperationMissing))
+                throw;
+            return kNormRefused;
+        }
+        return kNormStored;
+    };
+}
+
 constexpr int kSaved = int(JournalRecords::Outcome::Saved), kDuplicate = int(JournalRecords::Outcome::Duplicate),
               kMissingRecord = int(JournalRecords::Outcome::Missing);
 constexpr int kOperationMissing = int(RefBookWrites::Saved::Missing), kHouseholdMissing = int(HouseholdRecords::Outcome::Missing);
@@ -87,6 +116,8 @@ const char* const kSetup = "insert into accounts_dep.person(id, fio, s_staffpos_
 
 const char* const kMayCells = "select string_agg(w_id || ':' || smena || ':' || coalesce(d6, -1), ',' order by w_id, smena)"
                               " from accounts_dep.h_tabel where month=5 and coalesce(i_type, 0)=0";
+
+const char* const kOrphanNorms = "select count(*) from accounts_dep.norm where o_id not in (select id from accounts_dep.oper)";
 
 const QVector<Case>& cases()
 {
@@ -129,6 +160,12 @@ const QVector<Case>& cases()
          "select count(*) from accounts_dep.oper where i_id=101", "0"},
         {"product deletion waits for a journal save", saveJournal(journal(3, 203, 101, 4)), deletion(removeProduct, 101),
          kDeleted, kMayCells, "3:1:0"},
+        {"norm row waits for a deletion of its operation", deletion(RefBookWrites::removeOperation, 203), addNorm(203),
+         kNormRefused, kOrphanNorms, "0"},
+        {"norm row waits for a deletion of its product", deletion(removeProduct, 101), addNorm(203), kNormRefused,
+         kOrphanNorms, "0"},
+        {"operation deletion waits for a norm row", addNorm(203), deletion(RefBookWrites::removeOperation, 203), kDeleted,
+         kOrphanNorms, "0"},
     };
     return all;
 }
@@ -150,6 +187,9 @@ class TestLocks : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { LegacySource::configure(TestDb::socketDir()); }
+    void cleanupTestCase() { LegacySource::dropTarget(); }
+
     void writerWaitsThenLands_data()
     {
         QTest::addColumn<int>("index");
@@ -207,6 +247,70 @@ private slots:
         QCOMPARE(t.scalar("select cnt || ':' || price::int from accounts_dep.fatigue where id=" + QString::number(id)).toString(),
                  QStringLiteral("6:180"));
         QCOMPARE(t.scalar("select d6 from accounts_dep.h_tabel where w_id=1 and i_type=7778 and month=5").toInt(), 6);
+    }
+
+    // A worker's deletion takes his timesheet rows under their months' keys. Where an index
+    // leads it through his rows in another order than a rebuild goes through the month's
+    // (as stored), it waits for the rebuild before it locks any row, instead of the two each
+    // holding a row the other wants.
+    void workerDeletionWaitsForARebuildOfHisMonth()
+    {
+        TestApp t;
+        for (const QString& s : QString::fromUtf8(kSetup).split(';'))
+            t.exec(s);
+        // His rows of May, the second shift stored first.
+        t.exec("insert into accounts_dep.h_tabel(w_id, smena, month, year, d6) values (4, 2, 5, 2025, 3), (4, 1, 5, 2025, 4)");
+        t.exec("create index h_tabel_key on accounts_dep.h_tabel(w_id, smena, month, year)");
+        // The rebuild stops at his second-shift row, that row locked.
+        Gate::installOnRow(*t.check, "accounts_dep.h_tabel", "old.w_id = 4 and old.smena = 2");
+        Gate::close(*t.check);
+        GatedClient rebuild(t.database, kRebuildMay);
+        QVERIFY(rebuild.writer.waitsForALock(*t.check));
+        BlockedWriter<int> removal(t.database, [](Connection& c) {
+            // His rows by the index, as on a site's table of many years.
+            c.execute(QStringLiteral("set enable_seqscan = off"));
+            c.execute(QStringLiteral("set enable_bitmapscan = off"));
+            return int(RefBookWrites::removeWorker(c, 4).status);
+        });
+        const bool waited = removal.waitsForALock(*t.check);
+        Gate::open(*t.check);
+        rebuild.writer.result();
+        const int outcome = removal.result();
+        QVERIFY2(rebuild.writer.error().isEmpty(), qPrintable(rebuild.writer.error()));
+        QVERIFY2(removal.error().isEmpty(), qPrintable(removal.error()));
+        QVERIFY(waited);
+        QCOMPARE(outcome, kDeleted);
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.h_tabel where w_id=4").toInt(), 0);
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.person where id=4").toInt(), 0);
+    }
+
+    // The import locks its tables in the order the other writers reach them: a save that
+    // holds its operation and then writes the timesheet finishes while the import waits.
+    void importWaitsForASaveHoldingItsOperation()
+    {
+        LegacySource::create(LegacySource::sampleRows());
+        LegacySource::makeTarget();
+        const QString db = LegacySource::places().target;
+        auto look = TestDb::connect(db, "look_import", TestDb::Role::Site);
+        Gate::install(*look, {"accounts_dep.smena"}, true, "insert");
+        Gate::close(*look);
+        GatedClient save(db, saveJournal(journal(1, 200, 100, 4)));
+        QVERIFY(save.writer.waitsForALock(*look));
+        BlockedWriter<int> import(db, [](Connection& target) {
+            auto source = LegacySource::open(QStringLiteral("import_source"));
+            const LegacyImport::Outcome out = LegacyImport::run(*source, target);
+            return int(out.copied.value(out.copied.size() - 1).rows);
+        });
+        const bool waited = import.waitsForALock(*look);
+        Gate::open(*look);
+        QCOMPARE(save.writer.result(), kSaved);
+        const int journalRows = import.result();
+        QVERIFY2(save.writer.error().isEmpty(), qPrintable(save.writer.error()));
+        QVERIFY2(import.error().isEmpty(), qPrintable(import.error()));
+        QVERIFY(waited);
+        // The import came after the save: the journal is the legacy one.
+        QVERIFY(journalRows > 0);
+        QCOMPARE(look->select("select count(*) from accounts_dep.smena").rows.value(0).value(0).toInt(), journalRows);
     }
 
     void paintingRecordsDifferingOnlyInColour_data()

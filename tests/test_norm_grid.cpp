@@ -210,6 +210,52 @@ private slots:
         QVERIFY(t.seam.shown.isEmpty());
     }
 
+    // The server gone while a row is typed: leaving the row, Escape or the window's close
+    // button shows the error once and keeps the row as typed, the keyboard on it; once the
+    // server is back, Escape stores it, once.
+    void serverGoneWhileARowIsTyped_data()
+    {
+        QTest::addColumn<QString>("leave");
+        QTest::newRow("click on another row") << "click";
+        QTest::newRow("Up") << "up";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("close button") << "close";
+    }
+    void serverGoneWhileARowIsTyped()
+    {
+        QFETCH(QString, leave);
+        TestApp t;
+        t.login();
+        openNorms(t, [&](QDialog* d, QTableView* grid) {
+            clickCell(grid, 1, 0);
+            press(d, grid, Qt::Key_Down);
+            typeInGrid(d, grid, "300\t7,5\t");
+            const QString reachable = t.loseDatabase();
+            t.seam.expectDbError();
+            if (leave == "click")
+                clickCell(grid, 0, 1);
+            else if (leave == "up")
+                press(d, grid, Qt::Key_Up);
+            else if (leave == "escape")
+                press(d, grid, Qt::Key_Escape);
+            else
+                d->close();
+            QCoreApplication::processEvents();
+            QVERIFY(t.seam.nothingPending());
+            QVERIFY(d->isVisible());
+            Query* norm = t.app->form<TForm22>()->norm;
+            QVERIFY(norm->isAppending());
+            QCOMPARE(norm->asString("norma"), QStringLiteral("300"));
+            QCOMPARE(norm->asString("price"), QStringLiteral("7.5"));
+            QCOMPARE(grid->currentIndex().row(), 2);
+            t.dm().ADO_DB.setConnectionString(reachable);
+            press(d, grid, Qt::Key_Escape);
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(storedRows(t), kFixtureRows + "; 300 7.5 -");
+        QCOMPARE(t.seam.shown.size(), 1);
+    }
+
     void enterOnACellWithNothingTypedSaves()
     {
         TestApp t;

@@ -55,7 +55,7 @@ TForm19::TForm19(App& a) : TForm(a), ui(std::make_unique<Ui::TForm19>())
     QTableView* grids[] = {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3};
     Query* qs[] = {dm().H_Tabel_1, dm().H_Tabel_2, dm().H_Tabel_3};
     for (int i = 0; i < 3; ++i) {
-        QueryModel* m = bindGrid(grids[i], qs[i], columns());
+        QueryModel* m = bindGrid(seam(), grids[i], qs[i], columns());
         m->setTitleFont(true, Qt::AlignCenter);
         m->setLook([this](const QueryModel& model, int row, int column, int role) { return look(model, row, column, role); });
         grids[i]->setItemDelegate(new Delegate(grids[i]));

@@ -49,7 +49,7 @@ TForm27::TForm27(App& a) : TForm(a), ui(std::make_unique<Ui::TForm27>())
     price7 = query("price7", QString::fromUtf8(Price7));
     price8 = query("price8", QString::fromUtf8(Price8));
     cur_tabel = H_Tabel0;
-    model_ = bindGrid(ui->DBGrid, H_Tabel0, columns());
+    model_ = bindGrid(seam(), ui->DBGrid, H_Tabel0, columns());
     model_->setLook([this](const QueryModel&, int row, int column, int role) { return look(row, column, role); });
     ui->DBGrid->horizontalHeader()->setMinimumSectionSize(10);
     on(ui->ComboBox1, &QComboBox::activated, &TForm27::ComboBox1Change);

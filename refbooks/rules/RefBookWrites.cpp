@@ -4,10 +4,12 @@
 #include "Locks.h"
 #include "OperSql.h"
 #include "ProductsSql.h"
+#include "Query.h"
 #include "Rows.h"
 #include "SqlText.h"
 #include "Transaction.h"
 #include "WorkersSql.h"
+#include <functional>
 #include "app/rules/DataModuleSql.h"
 #include "journal/rules/DayCells.h"
 
@@ -16,6 +18,7 @@ namespace RefBookWrites {
 using SqlText::num;
 
 const char* const OperationNamesMissing = "Изделие или вид операции уже удалены другим пользователем: выберите их заново.";
+const char* const NormOperationMissing = "Операция уже удалена другим пользователем: строка норматива не сохранена.";
 
 namespace {
 // A change whose row is gone changes nothing: the caller says so.
@@ -40,12 +43,13 @@ bool holdRow(Connection& c, Locks::Table table, qint64 id)
 qint64 count(Connection& c, const QString& statement) { return Rows::firstInteger(c, statement); }
 
 // A row to delete, the counts of the rows that use it, and the statements that delete it
-// with what belongs to it.
+// with what belongs to it, after the locks of what they write.
 struct Removal {
     Locks::Table table;
     qint64 id;
     QStringList uses;
     QStringList deletes;
+    std::function<QVector<Locks::Key>(Connection&)> keys = {};
 };
 
 Deletion removeUnlessUsed(Connection& c, const Removal& r)
@@ -58,6 +62,8 @@ Deletion removeUnlessUsed(Connection& c, const Removal& r)
         uses += count(c, u);
     if (uses > 0)
         return {Deletion::InUse, uses};
+    if (r.keys)
+        Locks::take(c, r.keys(c));
     for (const QString& d : r.deletes)
         c.execute(d);
     return {};
@@ -71,6 +77,29 @@ Saved saveWorker(Connection& c, const QString& fio, const QString& department, s
     return write(c, id ? WorkersSql::update(fio, department, *id) : WorkersSql::insert(fio, department), bool(id));
 }
 
+namespace {
+// A worker's timesheet rows in every month, under the keys their other writers take: the
+// month's (shared) and the row's own. A rebuild of one of the months is waited for before
+// any row is touched.
+QVector<Locks::Key> timesheetKeys(Connection& c, qint64 worker)
+{
+    const OdbcReader::Result rows =
+        c.select(QStringLiteral("select distinct month, year, smena, coalesce(i_type, 0), coalesce(i_night, 0) "
+                                "from accounts_dep.h_tabel where w_id=%1 and month is not null and year is not null")
+                     .arg(num(worker)));
+    QVector<Locks::Key> keys;
+    for (const QVector<QVariant>& r : rows.rows) {
+        const int month = r[0].toInt(), year = r[1].toInt(), kind = r[3].toInt();
+        keys << Locks::month(month, year, true);
+        if (kind != 0)
+            keys << Locks::householdCell(worker, kind, r[4].toInt() != 0, month, year);
+        else if (!r[2].isNull())
+            keys << Locks::journalCell(worker, r[2].toInt(), month, year);
+    }
+    return keys;
+}
+} // namespace
+
 Deletion removeWorker(Connection& c, int id)
 {
     const QString w = num(qint64(id));
@@ -78,7 +107,8 @@ Deletion removeWorker(Connection& c, int id)
                                 {"select count(*) from accounts_dep.smena where w_id=" + w,
                                  "select count(*) from accounts_dep.fatigue where id_p=" + w},
                                 // Without records his timesheet rows hold nothing the journal still backs.
-                                {"delete from accounts_dep.h_tabel where w_id=" + w, WorkersSql::remove(id)}});
+                                {"delete from accounts_dep.h_tabel where w_id=" + w, WorkersSql::remove(id)},
+                                [id](Connection& c) { return timesheetKeys(c, id); }});
 }
 
 Saved saveKind(Connection& c, const QString& name, const QString& upperName, std::optional<qint64> id)
@@ -169,6 +199,13 @@ Deletion removeOperation(Connection& c, int id)
                                 {"select count(*) from accounts_dep.smena where o_id=" + o},
                                 {"delete from accounts_dep.norm where o_id=" + o,
                                  SqlText::bind(QString::fromUtf8(DataModuleSql::OperDel), {{QStringLiteral("id"), id}})}});
+}
+
+void setUpNormRows(Query& norm)
+{
+    norm.setSql(QString::fromUtf8(OperSql::Norm));
+    norm.setTable(QStringLiteral("accounts_dep.norm"));
+    norm.setReference(QStringLiteral("o_id"), Locks::Table::Operation, QString::fromUtf8(NormOperationMissing));
 }
 
 QString workerInUse(qint64 uses)

@@ -3,6 +3,7 @@
 #include <optional>
 
 class Connection;
+class Query;
 
 // The writes of the reference books, each one transaction: a duplicate check serialised
 // with its write, a change that finds its row gone, a deletion that would leave rows
@@ -16,6 +17,7 @@ enum class Saved {
     Missing, // a row it names (an operation's product or kind) was deleted meanwhile
 };
 extern const char* const OperationNamesMissing;
+extern const char* const NormOperationMissing;
 
 struct Deletion {
     enum Status { Deleted, Gone, InUse } status = Deleted;
@@ -43,6 +45,10 @@ Deletion removeProduct(Connection& c, qint64 id);
 Saved saveOperation(Connection& c, int kind, int naimen, int item, std::optional<int> id);
 // Refused while journal records use the operation; its norm rows go with it.
 Deletion removeOperation(Connection& c, int id);
+
+// The norm rows as the norms grid edits them (accounts_dep.norm): a row is written with its
+// operation held against deletion, and refused (NormOperationMissing) when it is gone.
+void setUpNormRows(Query& norm);
 
 // Messages of a refused deletion, with the number of rows in the way.
 QString workerInUse(qint64 uses);

@@ -50,7 +50,8 @@ bool isTlsRequest(const char* buf, ssize_t n)
 }
 } // namespace
 
-CuttingProxy::CuttingProxy(const QString& server, Cut cut) : server_(server), how_(cut)
+CuttingProxy::CuttingProxy(const QString& server, Cut cut, const QByteArray& marker)
+    : server_(server), how_(cut), marker_(marker)
 {
     tcp_ = !server.startsWith(QLatin1Char('/'));
     if (tcp_) {
@@ -125,6 +126,10 @@ void CuttingProxy::serve()
             unanswered.push_back(client); // taken, and never answered
             continue;
         }
+        if (cut_ && unreachable_) {
+            ::close(client);
+            continue;
+        }
         const int line = lines_++;
         relays.emplace_back([this, client, line] { relay(client, line); });
     }
@@ -173,7 +178,7 @@ void CuttingProxy::relay(int client, int line)
                 }
             }
             const bool commit = i == 0 && how_ != Cut::None && !cut_
-                                && QByteArray::fromRawData(buf.data(), int(n)).contains("COMMIT");
+                                && QByteArray::fromRawData(buf.data(), int(n)).contains(marker_);
             if (commit && before) {
                 cut_ = true;
                 if (silentCut)

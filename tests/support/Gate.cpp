@@ -22,6 +22,17 @@ void install(Connection& c, const QStringList& tables, bool onlyMarked, const QS
                       .arg(before ? QStringLiteral("before") : QStringLiteral("after"), events, t));
 }
 
+void installOnRow(Connection& c, const QString& table, const QString& condition)
+{
+    c.execute(QStringLiteral("create or replace function pw_gate_row() returns trigger language plpgsql as $$ begin"
+                             "  if current_setting('pw.gate', true) = 'on' then"
+                             "    perform pg_advisory_lock_shared(%1); perform pg_advisory_unlock_shared(%1); end if;"
+                             "  return old; end $$")
+                  .arg(kLock));
+    c.execute(QStringLiteral("create trigger pw_gate_row before delete on %1 for each row when (%2) execute function pw_gate_row()")
+                  .arg(table, condition));
+}
+
 void remove(Connection& c, const QStringList& tables)
 {
     for (const QString& t : tables)

@@ -13,6 +13,9 @@ namespace Gate {
 void install(Connection& c, const QStringList& tables, bool onlyMarked,
              const QString& events = QStringLiteral("insert or update or delete"), bool before = false);
 void remove(Connection& c, const QStringList& tables);
+// Stops a marked session before it deletes a row of the table that meets the condition (on
+// old), with that row locked by it and the rows its statement met before it already deleted.
+void installOnRow(Connection& c, const QString& table, const QString& condition);
 // The test holds the gate (a session lock of the connection) and lets go of it.
 void close(Connection& c);
 void open(Connection& c);

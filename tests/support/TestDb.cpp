@@ -117,6 +117,16 @@ QVariant TestApp::scalar(const QString& sql)
 
 void TestApp::exec(const QString& sql) { check->execute(sql); }
 
+QString TestApp::loseDatabase()
+{
+    Connection& c = dm().ADO_DB;
+    const QString reachable = c.connectionString();
+    c.setConnectionString(Shell::connectionString(QStringLiteral("no_such_database"), TestDb::server()));
+    exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname=current_database()"
+                        " and pid<>pg_backend_pid()"));
+    return reachable;
+}
+
 bool TestApp::invoke(const QString& window, const char* handler)
 {
     QWidget* w = app->window(window);

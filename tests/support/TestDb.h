@@ -63,6 +63,9 @@ struct TestApp {
     // A single value read through the test's own connection.
     QVariant scalar(const QString& sql);
     void exec(const QString& sql);
+    // From now on every statement of the program fails: its session is ended and a new one
+    // cannot open. Returns the connection text that reaches the database again.
+    QString loseDatabase();
     template <class T> T* find(const QString& window, const QString& name) const
     {
         return app->window(window)->findChild<T*>(name);
