@@ -187,7 +187,7 @@ class TestLocks : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { LegacySource::configure(TestDb::socketDir()); }
+    void initTestCase() { LegacySource::configure(TestDb::server()); }
     void cleanupTestCase() { LegacySource::dropTarget(); }
 
     void writerWaitsThenLands_data()

@@ -24,7 +24,7 @@ void install(Connection& c, const QStringList& tables, bool onlyMarked, const QS
 
 void installOnRow(Connection& c, const QString& table, const QString& condition)
 {
-    c.execute(QStringLiteral("create or replace function pw_gate_row() returns trigger language plpgsql as $$ begin"
+    c.execute(QStringLiteral("create or replace function pw_gate_row() returns trigger language plpgsql set lock_timeout = 0 as $$ begin"
                              "  if current_setting('pw.gate', true) = 'on' then"
                              "    perform pg_advisory_lock_shared(%1); perform pg_advisory_unlock_shared(%1); end if;"
                              "  return old; end $$")
