@@ -17,6 +17,7 @@
 #include "printing/TForm20.h"
 #include "printing/TForm21.h"
 #include "printing/rules/GroupedReading.h"
+#include "printing/rules/ReportSql.h"
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ void period(Query* q, const QDate& from, const QDate& to)
 // The same statement through a server-side cursor, a block of rows at a time.
 std::unique_ptr<ReadAhead> throughCursor(Query& q)
 {
-    const QString statement = GroupedReading::totalOrder(q.boundSql());
+    const QString statement = q.boundSql();
     return std::make_unique<ReadAhead>(q.connection().connectionString(), [statement](Connection& c, const ReadAhead::Deliver& d) {
         c.execute("DECLARE pw_bench NO SCROLL CURSOR FOR " + statement);
         for (;;) {
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
     Shown shown;
     // Memory first, with nothing else read yet.
     for (int r = 0; r < rounds; ++r) {
-        shown = preview(seam, f20, [](Query& q) { GroupedReading::open(q); });
+        shown = preview(seam, f20, [](Query& q) { GroupedReading::open(q, ReportSql::wReport().groups); });
         groupsFirst << shown.firstMs;
         groupsAll << shown.allMs;
     }
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
         QuerySource source(*q);
         std::unique_ptr<Rep::Paginator> doc;
         pdfOpen << Bench::timeMs([&] {
-            GroupedReading::open(*q);
+            GroupedReading::open(*q, ReportSql::wReport().groups);
             doc = f20->QuickRep1.prepare(source);
             Rep::writePdf(*doc, dir.filePath("year.pdf"));
         });

@@ -79,13 +79,13 @@ QVector<Case> cases()
                        FirstTexts::shiftGrid(shift).replace(QStringLiteral("person.s_code::integer"), function), false, false});
     out.push_back({QStringLiteral("printed timesheet H_Tabel"), ReportSql::hTabel().join('\n'),
                    FirstTexts::printedTimesheet().replace(QStringLiteral("person.s_code::t_integer"), function), false, false});
-    out.push_back({QStringLiteral("month: t_Report by product"), ReportSql::tReportByProduct().join('\n'),
-                   ReportSql::tReportByProduct().join('\n'), true, true});
-    out.push_back({QStringLiteral("month: t_Report by worker"), ReportSql::tReportByWorker().join('\n'),
-                   withFunction(ReportSql::tReportByWorker(), QStringLiteral("s_code")), false, true});
-    out.push_back({QStringLiteral("month: w_Report"), ReportSql::wReport().join('\n'),
-                   withFunction(ReportSql::wReport(), QStringLiteral("s_code")), false, true});
-    out.push_back({QStringLiteral("month: i_Report"), ReportSql::iReport().join('\n'), ReportSql::iReport().join('\n'), true, true});
+    out.push_back({QStringLiteral("month: t_Report by product"), ReportSql::tReportByProduct().sql.join('\n'),
+                   ReportSql::tReportByProduct().sql.join('\n'), true, true});
+    out.push_back({QStringLiteral("month: t_Report by worker"), ReportSql::tReportByWorker().sql.join('\n'),
+                   withFunction(ReportSql::tReportByWorker().sql, QStringLiteral("s_code")), false, true});
+    out.push_back({QStringLiteral("month: w_Report"), ReportSql::wReport().sql.join('\n'),
+                   withFunction(ReportSql::wReport().sql, QStringLiteral("s_code")), false, true});
+    out.push_back({QStringLiteral("month: i_Report"), ReportSql::iReport().sql.join('\n'), ReportSql::iReport().sql.join('\n'), true, true});
     using V = MonthSheets::Variant;
     const char* names[] = {"H_Tabel0", "H_Tabel7777", "H_Tabel7778", "H_Tabel_all"};
     int n = 0;

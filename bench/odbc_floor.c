@@ -35,10 +35,8 @@ static void binding(SQLSMALLINT sqlType, SQLULEN size, SQLSMALLINT* cType, SQLLE
         *cType = SQL_C_SBIGINT; *width = sizeof(SQLBIGINT); return;
     case SQL_DOUBLE: case SQL_FLOAT: case SQL_REAL:
         *cType = SQL_C_DOUBLE; *width = sizeof(double); return;
-    case SQL_TYPE_DATE: case SQL_DATE:
-        *cType = SQL_C_TYPE_DATE; *width = sizeof(SQL_DATE_STRUCT); return;
-    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP:
-        *cType = SQL_C_TYPE_TIMESTAMP; *width = sizeof(SQL_TIMESTAMP_STRUCT); return;
+    case SQL_TYPE_DATE: case SQL_DATE: case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP:
+        *cType = SQL_C_CHAR; *width = 40; return; /* as text */
     default: {
         SQLULEN chars = size < 40 ? 40 : size > 8190 ? 8190 : size;
         *cType = SQL_C_CHAR;

@@ -15,7 +15,10 @@ struct Result {
     Table table;        // the rows, by column (readTable)
     QVector<QVector<QVariant>> rows; // the rows as values (readAll, readBlocks)
 };
-// dbc: the ODBC connection handle under the Qt connection. Throws DbError.
+// Every diagnostic record of an ODBC handle (type SQL_HANDLE_…), whole, one a line, and the
+// first record's SQLSTATE.
+QString diagnostics(short type, void* handle, QString* sqlState = nullptr);
+// dbc: the ODBC connection handle. Throws DbError.
 // The rows as values, for small results read by the rules.
 Result readAll(void* dbc, const QString& statement);
 // The rows by column, for the client-side queries; room: a table of an earlier reading

@@ -1,5 +1,6 @@
 #include "OdbcSession.h"
 #include "DbError.h"
+#include "OdbcReader.h"
 #include <QStringList>
 #include <sql.h>
 #include <sqlext.h>
@@ -8,37 +9,10 @@
 #include <vector>
 
 namespace {
-QString fromWide(const SQLWCHAR* s, qsizetype chars)
-{
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), chars);
-}
-
-// Every diagnostic record of a handle, whole, and the first SQLSTATE.
-QString diagnostics(SQLSMALLINT type, SQLHANDLE h, QString& state)
-{
-    QStringList parts;
-    for (SQLSMALLINT i = 1;; ++i) {
-        SQLWCHAR code[6] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT len = 0;
-        SQLRETURN r = SQLGetDiagRecW(type, h, i, code, &native, nullptr, 0, &len);
-        if (!SQL_SUCCEEDED(r))
-            break;
-        std::vector<SQLWCHAR> text(size_t(len) + 1);
-        r = SQLGetDiagRecW(type, h, i, code, &native, text.data(), SQLSMALLINT(text.size()), &len);
-        if (!SQL_SUCCEEDED(r))
-            break;
-        if (state.isEmpty())
-            state = fromWide(code, 5);
-        parts << fromWide(text.data(), std::min<qsizetype>(len, qsizetype(text.size()) - 1)).trimmed();
-    }
-    return parts.isEmpty() ? QStringLiteral("ошибка ODBC") : parts.join(QLatin1Char('\n'));
-}
-
 [[noreturn]] void fail(SQLSMALLINT type, SQLHANDLE h, const QString& statement)
 {
     QString state;
-    const QString text = diagnostics(type, h, state);
+    const QString text = OdbcReader::diagnostics(type, h, &state);
     throw DbError(text, statement, state);
 }
 
@@ -116,8 +90,7 @@ void OdbcSession::endTransaction(bool commit)
     if (!SQL_SUCCEEDED(r))
         fail(SQL_HANDLE_DBC, dbc_, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
     if (r == SQL_SUCCESS_WITH_INFO) {
-        QString state;
-        warning_ = diagnostics(SQL_HANDLE_DBC, dbc_, state);
+        warning_ = OdbcReader::diagnostics(SQL_HANDLE_DBC, dbc_);
     }
 }
 

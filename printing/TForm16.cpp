@@ -4,7 +4,7 @@
 using namespace Rep;
 using namespace PeriodBands;
 
-TForm16::TForm16(App& a) : ReportLayout(a), t_Report(makeQuery(QStringLiteral("t_Report"), ReportSql::tReportByWorker()))
+TForm16::TForm16(App& a) : ReportLayout(a), t_Report(makeQuery(QStringLiteral("t_Report"), ReportSql::tReportByWorker().sql))
 {
     Layout& l = QuickRep1.layout;
     l.groups.push_back(reportGroup({}, {total("sum(summa)", 161, 28, 11, "#0.00")}, 138));

@@ -4,7 +4,7 @@
 using namespace Rep;
 using namespace PeriodBands;
 
-TForm17::TForm17(App& a) : ReportLayout(a), t_Report(makeQuery(QStringLiteral("t_Report"), ReportSql::tReportByProduct()))
+TForm17::TForm17(App& a) : ReportLayout(a), t_Report(makeQuery(QStringLiteral("t_Report"), ReportSql::tReportByProduct().sql))
 {
     Layout& l = QuickRep1.layout;
     l.groups.push_back(reportGroup({label("Коробки", 136, 26).bold(), label("Количество", 165, 25).bold()},

@@ -4,7 +4,7 @@
 using namespace Rep;
 using namespace PeriodBands;
 
-TForm20::TForm20(App& a) : ReportLayout(a), w_Report(makeQuery(QStringLiteral("w_Report"), ReportSql::wReport()))
+TForm20::TForm20(App& a) : ReportLayout(a), w_Report(makeQuery(QStringLiteral("w_Report"), ReportSql::wReport().sql))
 {
     Layout& l = QuickRep1.layout;
     const QString f = QStringLiteral("Arial");

@@ -4,7 +4,7 @@
 using namespace Rep;
 using namespace PeriodBands;
 
-TForm21::TForm21(App& a) : ReportLayout(a), i_Report(makeQuery(QStringLiteral("i_Report"), ReportSql::iReport()))
+TForm21::TForm21(App& a) : ReportLayout(a), i_Report(makeQuery(QStringLiteral("i_Report"), ReportSql::iReport().sql))
 {
     Layout& l = QuickRep1.layout;
     l.groups.push_back(reportGroup({label("Брак", 123, 11).bold(), label("Коробки", 135, 18).bold(),

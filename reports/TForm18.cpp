@@ -50,7 +50,7 @@ void TForm18::setProductKind(int index)
     items[qBound(0, index, 2)]->setChecked(true);
 }
 
-void TForm18::runReport(ReportLayout& layout, Query& query, const QString& titlePrefix)
+void TForm18::runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix)
 {
     const QDate from = ui->DTPicker1->date();
     const QDate to = ui->DTPicker2->date();
@@ -71,7 +71,7 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const QString& title
         BusyCursor busy;
         // A long period shows its first pages while the rest is read.
         if (GroupedReading::inRanges(from, to))
-            GroupedReading::open(query);
+            GroupedReading::open(query, groups);
         else
             query.open();
     }
@@ -108,25 +108,25 @@ void TForm18::Button6Click()
 void TForm18::Button2Click()
 {
     TForm17* f = app.form<TForm17>();
-    runReport(*f, *f->t_Report, QStringLiteral("   Отчет по продукции за период с "));
+    runReport(*f, *f->t_Report, ReportSql::tReportByProduct().groups, QStringLiteral("   Отчет по продукции за период с "));
 }
 
 void TForm18::Button4Click()
 {
     TForm16* f = app.form<TForm16>();
-    runReport(*f, *f->t_Report, QStringLiteral("   Отчет по рабочим за период с "));
+    runReport(*f, *f->t_Report, ReportSql::tReportByWorker().groups, QStringLiteral("   Отчет по рабочим за период с "));
 }
 
 void TForm18::Button1Click()
 {
     TForm20* f = app.form<TForm20>();
-    runReport(*f, *f->w_Report, QStringLiteral("   Детальный отчет по рабочим за период с "));
+    runReport(*f, *f->w_Report, ReportSql::wReport().groups, QStringLiteral("   Детальный отчет по рабочим за период с "));
 }
 
 void TForm18::Button3Click()
 {
     TForm21* f = app.form<TForm21>();
-    runReport(*f, *f->i_Report, QStringLiteral("   Детальный отчет по продукции за период с "));
+    runReport(*f, *f->i_Report, ReportSql::iReport().groups, QStringLiteral("   Детальный отчет по продукции за период с "));
 }
 
 void TForm18::Button5Click() { reject(); }

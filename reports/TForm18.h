@@ -5,6 +5,7 @@
 
 class Query;
 class ReportLayout;
+namespace GroupedReading { struct Key; }
 
 namespace Ui { class TForm18; }
 
@@ -32,7 +33,8 @@ public slots:
     void Button6Click();
 
 private:
-    // Runs one report: period and product kind onto its query, title, preview.
-    void runReport(ReportLayout& layout, Query& query, const QString& titlePrefix);
+    // Runs one report: period and product kind onto its query, title, preview; a long
+    // period is read a range of the report's first-level groups at a time.
+    void runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix);
     std::unique_ptr<Ui::TForm18> ui;
 };

@@ -322,8 +322,8 @@ private slots:
         QStringList statements;
         for (int shift = 1; shift <= 4; ++shift)
             statements << DataModuleSql::smena(shift).join('\n');
-        statements << DataModuleSql::hTabel(1).join('\n') << ReportSql::tReportByWorker().join('\n')
-                   << ReportSql::wReport().join('\n') << ReportSql::hTabel().join('\n');
+        statements << DataModuleSql::hTabel(1).join('\n') << ReportSql::tReportByWorker().sql.join('\n')
+                   << ReportSql::wReport().sql.join('\n') << ReportSql::hTabel().join('\n');
         const QHash<QString, QVariant> params{{"data", QDate(2025, 4, 1)}, {"ok", "ta"},   {"mnth", 4},
                                               {"yea", 2025},               {"date1", QDate(2025, 4, 1)},
                                               {"date2", QDate(2025, 5, 1)}, {"data1", QDate(2025, 4, 1)},

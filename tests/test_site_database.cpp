@@ -77,9 +77,9 @@ QVector<Pair> pairs()
     for (int shift = 1; shift <= 3; ++shift)
         out.push_back({QString("H_Tabel_%1").arg(shift), DataModuleSql::hTabel(shift).join('\n'), FirstTexts::shiftGrid(shift)});
     out.push_back({"H_Tabel of the printed timesheet", ReportSql::hTabel().join('\n'), FirstTexts::printedTimesheet()});
-    const QString byWorker = ReportSql::tReportByWorker().join('\n');
+    const QString byWorker = ReportSql::tReportByWorker().sql.join('\n');
     out.push_back({"t_Report by worker", byWorker, FirstTexts::withCast(byWorker, "s_code", "integer")});
-    const QString detailed = ReportSql::wReport().join('\n');
+    const QString detailed = ReportSql::wReport().sql.join('\n');
     out.push_back({"w_Report", detailed, FirstTexts::withCast(detailed, "s_code", "integer")});
     using V = MonthSheets::Variant;
     for (V v : {V::PieceWork, V::Household, V::AverageRate, V::General})

@@ -4,34 +4,34 @@
 
 namespace ReportSql {
 
-QStringList tReportByWorker()
+Period tReportByWorker()
 {
-    return {
+    return {{
         "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, ",
         "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid,",
         "izdel.nom, oper.naimen, color from cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,",
         "accounts_dep.oper where w_id=" + SqlText::workerNumber("s_code") + " and izdel.id=smena.i_id and vid_oper.id=oper.vid",
         "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ",
-        "group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, izdel.nom",
-    };
+        "group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, izdel.nom, oper.naimen, vid_oper.vid, color",
+    }, {"person.s_caption"}};
 }
 
-QStringList tReportByProduct()
+Period tReportByProduct()
 {
-    return {
+    return {{
         "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,",
         "izdel.nom, oper.naimen, color,  round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass",
         "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid",
         "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ",
-        "group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom",
-    };
+        "group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom, color, oper.naimen, vid_oper.vid, izdel.massa",
+    }, {"izdel.nom"}};
 }
 
 // The bonus sum names the journal's price: the operations table has a price column of
 // its own, and a bare "cena" is refused as ambiguous.
-QStringList wReport()
+Period wReport()
 {
-    return {
+    return {{
         "select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, ",
         "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*",
         "smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as s_prize ",
@@ -39,21 +39,21 @@ QStringList wReport()
         "smena.o_id=oper.id and smena.w_id=" + SqlText::workerNumber("s_code") + " and smena.i_id=izdel.id ",
         "and smena.o_id=oper.id and w_id=" + SqlText::workerNumber("s_code") + " and oper.vid=vid_oper.id ",
         "and smena.data<:data2 and smena.data>=:data1 group by fio, marka, ",
-        "vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, oper.naimen",
-    };
+        "vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, oper.naimen, color",
+    }, {"person.s_caption"}};
 }
 
-QStringList iReport()
+Period iReport()
 {
-    return {
+    return {{
         "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,",
         "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, ",
         "sum((kol_vo-brak)*smena.cena) as summa, color, round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass ",
         "from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where smena.o_id=oper.id and smena.i_id=izdel.id ",
         "and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:data2 and ",
         "smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, oper.naimen, color,massa ",
-        "order by izdel.nom,marka, vid_oper.vid, oper.naimen",
-    };
+        "order by izdel.nom,marka, vid_oper.vid, oper.naimen, color, massa",
+    }, {"izdel.nom"}};
 }
 
 // The persons are looked up for the month's numbers only.

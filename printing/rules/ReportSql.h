@@ -1,16 +1,24 @@
 #pragma once
+#include "GroupedReading.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 // Statement texts of the printed reports, kept as the lines they are sent with.
 namespace ReportSql {
-// Summary by worker (TForm16) and by product group (TForm17): parameters data1, data2.
-QStringList tReportByWorker();
-QStringList tReportByProduct();
-// Detailed by worker (TForm20) and by product group (TForm21): parameters data1, data2.
-QStringList wReport();
-QStringList iReport();
+// A period report: its statement, parameters data1 and data2, ordered to the last of its
+// grouped columns so that a month read whole and a year read a range at a time show equal
+// rows in one order; and beside it the first-level group of that order.
+struct Period {
+    QStringList sql;
+    GroupedReading::Key groups;
+};
+// Summary by worker (TForm16) and by product group (TForm17).
+Period tReportByWorker();
+Period tReportByProduct();
+// Detailed by worker (TForm20) and by product group (TForm21).
+Period wReport();
+Period iReport();
 // Month timesheet (TForm15): parameters mnth, yea.
 QStringList hTabel();
 
