@@ -90,6 +90,8 @@ Connection& LongOperation::connection(const Connection& like)
     if (!own_) {
         own_ = std::make_unique<Connection>(QStringLiteral("long_operation_%1").arg(++g_connections));
         own_->setConnectionString(like.connectionString());
+        for (auto it = like.sessionSettings().constBegin(); it != like.sessionSettings().constEnd(); ++it)
+            own_->setSessionSetting(it.key(), it.value());
         own_->setWaiter(this);
         own_->open();
     }

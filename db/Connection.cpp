@@ -125,6 +125,8 @@ void Connection::setUpSession()
         set(QString::fromLatin1(s[0]), QString::fromLatin1(s[1]));
     for (const QString& s : ServerBounds::current().sessionSettings())
         set(s.section(QLatin1Char('='), 0, 0), s.section(QLatin1Char('='), 1));
+    for (auto it = settings_.constBegin(); it != settings_.constEnd(); ++it)
+        calls << QStringLiteral("set_config(%1, %2, false)").arg(SqlText::quote(it.key()), SqlText::quote(it.value()));
     pid_ = select(QStringLiteral("select ") + calls.join(QStringLiteral(", "))).rows.value(0).value(0).toLongLong();
 }
 
@@ -175,6 +177,13 @@ void Connection::cancel()
 {
     stop_ = true;
     ServerCall::wakeAll();
+}
+
+void Connection::setSessionSetting(const QString& name, const QString& value)
+{
+    settings_.insert(name, value);
+    if (odbc_ && !broken_ && !inTransaction_)
+        execute(QStringLiteral("select set_config(%1, %2, false)").arg(SqlText::quote(name), SqlText::quote(value)));
 }
 
 QString Connection::takeWarning() { return std::exchange(warning_, QString()); }

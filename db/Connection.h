@@ -33,6 +33,10 @@ public:
     const QString& name() const { return name_; }
     void setConnectionString(const QString& text) { connectionString_ = text; }
     const QString& connectionString() const { return connectionString_; }
+    // A setting of every session this connection opens, now and after a reconnection
+    // (set_config(name, value, false)): who works at the computer, for the server's own records.
+    void setSessionSetting(const QString& name, const QString& value);
+    const QHash<QString, QString>& sessionSettings() const { return settings_; }
     // Who is told of a long wait and may give it up (not owned; may be null).
     void setWaiter(ServerWaiter* waiter) { waiter_ = waiter; }
     ServerWaiter* waiter() const { return waiter_; }
@@ -122,4 +126,5 @@ private:
     LockLedger ledger_;
     QString xid_; // the open transaction's number, once it has one
     QString warning_;
+    QHash<QString, QString> settings_;
 };

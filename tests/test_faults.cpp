@@ -11,6 +11,7 @@
 #include "OwnCluster.h"
 #include "Program.h"
 #include "Records.h"
+#include "ServerBounds.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "TForm1.h"
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -129,6 +131,58 @@ private slots:
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where w_id=3 and smena=1 and data='2025-04-01'").toInt(), 1);
         QCOMPARE(t.scalar("select d1 from accounts_dep.h_tabel where w_id=3 and smena=1 and month=4").toInt(), 7);
         QVERIFY(t.dm().Smena1->locate("w_id", 3));
+    }
+
+    // A COMMIT waiting for a synchronous standby that does not answer: the server's
+    // administrator cancels the wait (the server has committed, and warns), or the user gives
+    // up at the prompt (the session is ended on the server after it committed). Either way
+    // the save counts as made, once, and nothing says otherwise.
+    void commitWaitingForAStandbyCountsAsSaved_data()
+    {
+        QTest::addColumn<bool>("userGivesUp");
+        QTest::newRow("the wait cancelled on the server") << false;
+        QTest::newRow("the user gives up at the prompt") << true;
+    }
+    void commitWaitingForAStandbyCountsAsSaved()
+    {
+        QFETCH(bool, userGivesUp);
+        const ServerBounds before = ServerBounds::current();
+        ServerBounds b = before;
+        b.noticeMs = 300;
+        ServerBounds::setCurrent(b);
+        TestApp t;
+        t.login();
+        // As the server's superuser.
+        const auto super = [&](const QString& sql) {
+            QProcess p;
+            p.start(QStringLiteral(PW_SOURCE_DIR "/scripts/pgcluster.sh"), {"super", cluster->dir(), "postgres", "-c", sql});
+            return p.waitForFinished(30000) && p.exitCode() == 0;
+        };
+        QVERIFY(super("alter system set synchronous_standby_names = 'nobody'"));
+        QVERIFY(super("select pg_reload_conf()"));
+        const auto back = qScopeGuard([&] {
+            super("alter system reset synchronous_standby_names");
+            super("select pg_reload_conf()");
+            ServerBounds::setCurrent(before);
+        });
+        t.exec(QStringLiteral("alter database %1 set synchronous_commit = on").arg(t.database));
+        t.dm().ADO_DB.close(); // the next session commits synchronously
+        t.seam.onServerWait([&](const Waiting& w) {
+            if (w.kind != Waiting::Kind::Commit)
+                return false;
+            if (!userGivesUp)
+                super("select pg_cancel_backend(pid) from pg_stat_activity where wait_event = 'SyncRep'");
+            return userGivesUp;
+        });
+        t.seam.onModal("TForm11", [&](QDialog* d) {
+            fillRecord(t, d);
+            click(t, "TForm11", "Button1");
+            QVERIFY(!d->isVisible());
+        });
+        click(t, "TForm1", "Button1");
+        QVERIFY2(t.seam.shown.isEmpty(), qPrintable(t.seam.texts().join('\n')));
+        QCOMPARE(t.seam.waits.size(), 1);
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where w_id=3 and smena=1 and data='2025-04-01'").toInt(), 1);
     }
 
     void answerToCommitLost_data()

@@ -226,14 +226,14 @@ private slots:
         TestBounds bounds;
         CuttingProxy proxy(TestDb::server());
         TestApp t(QStringLiteral("pw_demo"));
-        const QString statement = SqlText::bind(ReportSql::tReportByWorker().join('\n'),
+        const QString statement = SqlText::bind(ReportSql::tReportByWorker().sql.join('\n'),
                                                 {{"data1", QDate::currentDate().addDays(-60)},
                                                  {"data2", QDate::currentDate().addDays(1)}});
         const QString reading = Shell::connectionString(t.database, proxy.server());
         auto q = std::make_unique<Query>(t.dm().ADO_DB, QStringLiteral("silent"));
         std::atomic<int> parts{0};
         q->openReading(std::make_unique<ReadAhead>(reading, [&, statement](Connection& rc, const ReadAhead::Deliver& d) {
-            GroupedReading::read(rc, statement, [&](OdbcReader::Result&& part) {
+            GroupedReading::read(rc, statement, ReportSql::tReportByWorker().groups, [&](OdbcReader::Result&& part) {
                 if (++parts == 1)
                     proxy.silence(false);
                 return d(std::move(part));
@@ -258,14 +258,14 @@ private slots:
     void previewOfAFailedReadingIsIncomplete()
     {
         TestApp t(QStringLiteral("pw_demo"));
-        const QString statement = SqlText::bind(ReportSql::tReportByWorker().join('\n'),
+        const QString statement = SqlText::bind(ReportSql::tReportByWorker().sql.join('\n'),
                                                 {{"data1", QDate::currentDate().addDays(-60)},
                                                  {"data2", QDate::currentDate().addDays(1)}});
         Query q(t.dm().ADO_DB, QStringLiteral("failing"));
         q.openReading(std::make_unique<ReadAhead>(t.dm().ADO_DB.connectionString(),
                                                   [statement](Connection& rc, const ReadAhead::Deliver& d) {
             int parts = 0;
-            GroupedReading::read(rc, statement, [&](OdbcReader::Result&& part) {
+            GroupedReading::read(rc, statement, ReportSql::tReportByWorker().groups, [&](OdbcReader::Result&& part) {
                 if (++parts == 2)
                     throw DbError(QStringLiteral("Связь с сервером базы данных прервалась."));
                 return d(std::move(part));
