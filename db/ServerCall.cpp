@@ -1,7 +1,10 @@
 #include "ServerCall.h"
 #include <condition_variable>
 #include <deque>
+#include <algorithm>
 #include <exception>
+#include <map>
+#include <vector>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -20,24 +23,52 @@ struct State {
     std::uint64_t delivered = 0;
 };
 
-// Threads of calls and detached work still running.
+// Threads of calls and detached work. A finished thread is joined, not left to end on its
+// own: a thread still ending when the program exits would miss the libraries' per-thread
+// clean-up (OpenSSL's), which exit has already taken down.
 std::mutex g_threadsMutex;
 std::condition_variable g_threadsDone;
 int g_threads = 0;
+// Never destroyed: a thread still running at exit must not be destroyed joinable.
+std::map<std::thread::id, std::thread>& g_live = *new std::map<std::thread::id, std::thread>;
+std::vector<std::thread::id> g_finished;
+
+// Joins the threads whose work is over; never the caller's own.
+void reapFinished()
+{
+    std::vector<std::thread> over;
+    {
+        std::lock_guard<std::mutex> lock(g_threadsMutex);
+        for (const std::thread::id& id : g_finished) {
+            auto it = g_live.find(id);
+            if (it == g_live.end() || id == std::this_thread::get_id())
+                continue;
+            over.push_back(std::move(it->second));
+            g_live.erase(it);
+        }
+        g_finished.erase(std::remove_if(g_finished.begin(), g_finished.end(),
+                                        [](const std::thread::id& id) { return !g_live.count(id); }),
+                         g_finished.end());
+    }
+    for (std::thread& t : over)
+        t.join();
+}
 
 void startThread(std::function<void()> work)
 {
-    {
-        std::lock_guard<std::mutex> lock(g_threadsMutex);
-        ++g_threads;
-    }
-    std::thread([work = std::move(work)]() mutable {
+    reapFinished();
+    std::lock_guard<std::mutex> lock(g_threadsMutex);
+    ++g_threads;
+    std::thread t([work = std::move(work)]() mutable {
         work();
         work = nullptr; // what the work held (a session) is released before it counts as done
         std::lock_guard<std::mutex> lock(g_threadsMutex);
         --g_threads;
+        g_finished.push_back(std::this_thread::get_id());
         g_threadsDone.notify_all();
-    }).detach();
+    });
+    const std::thread::id id = t.get_id();
+    g_live.emplace(id, std::move(t));
 }
 
 // The waits in progress, so that a stop set elsewhere can wake them.
@@ -167,8 +198,13 @@ void detached(std::function<void()> work)
 
 bool drain(std::chrono::milliseconds atMost)
 {
-    std::unique_lock<std::mutex> lock(g_threadsMutex);
-    return g_threadsDone.wait_for(lock, atMost, [] { return g_threads == 0; });
+    bool all = false;
+    {
+        std::unique_lock<std::mutex> lock(g_threadsMutex);
+        all = g_threadsDone.wait_for(lock, atMost, [] { return g_threads == 0; });
+    }
+    reapFinished();
+    return all;
 }
 
 void wakeAll()
