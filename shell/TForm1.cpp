@@ -230,8 +230,12 @@ void TForm1::FormActivate()
 {
     const QDate today = seam().today();
     ui->DateT->setDate(today);
+    // A tick the user gave stays; one the calendar gave for another day must not mark
+    // today's work as done on a day off.
     if (app.calendar().isDayOff(today))
-        ui->CBox1->setChecked(true);
+        setDayOffFromCalendar(true);
+    else if (dayOffByCalendar_)
+        setDayOffFromCalendar(false);
     for (Query* q : dm().smenaQueries())
         q->setFiltered(false);
     openJournal(today);
@@ -242,7 +246,7 @@ void TForm1::DateTChange()
     BusyCursor busy;
     const QDate day = ui->DateT->date();
     openJournal(day);
-    ui->CBox1->setChecked(app.calendar().isDayOff(day));
+    setDayOffFromCalendar(app.calendar().isDayOff(day));
     ui->DBGrid2->setFocus();
 }
 
@@ -273,7 +277,21 @@ void TForm1::RadioButton2Click() { chooseShift(2); }
 void TForm1::RadioButton3Click() { chooseShift(3); }
 void TForm1::RadioButton4Click() { chooseShift(4); }
 
-void TForm1::CBox1Click() { ui->CBox1->setStyleSheet(ui->CBox1->isChecked() ? kDayOffOn : QString()); }
+void TForm1::CBox1Click()
+{
+    if (!settingDayOff_)
+        dayOffByCalendar_ = false;
+    ui->CBox1->setStyleSheet(ui->CBox1->isChecked() ? kDayOffOn : QString());
+}
+
+void TForm1::setDayOffFromCalendar(bool off)
+{
+    settingDayOff_ = true;
+    ui->CBox1->setChecked(off);
+    CBox1Click(); // also when the tick does not change
+    settingDayOff_ = false;
+    dayOffByCalendar_ = off;
+}
 
 void TForm1::DBGrid2DblClick()
 {

@@ -90,8 +90,12 @@ private:
     void chooseShift(int shift);
     void openJournal(const QDate& day);
     void openRefBook(class TListForm* window, Query* query);
+    void setDayOffFromCalendar(bool off);
     void wire();
 
     std::unique_ptr<Ui::TForm1> ui;
     QueryModel* model_ = nullptr;
+    // The box's tick came from the calendar for the date picked, not from the user's hand.
+    bool dayOffByCalendar_ = false;
+    bool settingDayOff_ = false;
 };

@@ -144,8 +144,16 @@ private slots:
         QVERIFY(!dayOff->isChecked());
         QVERIFY(dayOff->styleSheet().isEmpty());
         QCOMPARE(names(t.dm().Smena1), QStringList{"Антонов А.А."});
-        // Activation goes back to today but never unchecks the box.
-        dayOff->setChecked(true);
+        // Back to today, a working day: the tick the calendar gave Saturday goes with it.
+        date->setDate(QDate(2025, 4, 5));
+        QTest::keyClick(date, Qt::Key_Return);
+        QVERIFY(dayOff->isChecked());
+        t.seam.activate(t.app->form<TForm1>());
+        QCOMPARE(date->date(), QDate(2025, 4, 1));
+        QVERIFY(!dayOff->isChecked());
+        QVERIFY(dayOff->styleSheet().isEmpty());
+        // A tick the user gives survives activation.
+        QTest::mouseClick(dayOff, Qt::LeftButton, {}, QPoint(4, dayOff->height() / 2));
         t.seam.activate(t.app->form<TForm1>());
         QCOMPARE(date->date(), QDate(2025, 4, 1));
         QVERIFY(dayOff->isChecked());
