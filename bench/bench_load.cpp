@@ -13,6 +13,7 @@
 // site administrator's to copy and the clients work with the everyday rights alone.
 #include "Connection.h"
 #include "DbError.h"
+#include "ServerCall.h"
 #include "load/LoadChecks.h"
 #include "load/LoadClient.h"
 #include "TestDb.h"
@@ -284,17 +285,22 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.value(1) == QLatin1String("--client"))
-        return Load::runClient(Load::parseArgs(args.mid(1)));
+    if (args.value(1) == QLatin1String("--client")) {
+        const int rc = Load::runClient(Load::parseArgs(args.mid(1)));
+        ServerCall::drain(std::chrono::seconds(30)); // sessions still closing end before the libraries do
+        return rc;
+    }
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: %s DATABASE SOCKET_DIR [--small]\n", argv[0]);
         return 2;
     }
+    int rc = 1;
     try {
         const bool small = args.contains(QStringLiteral("--small"));
-        return Driver(args[1], args[2], small ? kSmall : kFull, small).run();
+        rc = Driver(args[1], args[2], small ? kSmall : kFull, small).run();
     } catch (const DbError& e) {
         std::fprintf(stderr, "%s\n", e.what());
-        return 1;
     }
+    ServerCall::drain(std::chrono::seconds(30));
+    return rc;
 }

@@ -25,30 +25,33 @@ struct State {
 
 // Threads of calls and detached work. A finished thread is joined, not left to end on its
 // own: a thread still ending when the program exits would miss the libraries' per-thread
-// clean-up (OpenSSL's), which exit has already taken down.
-std::mutex g_threadsMutex;
-std::condition_variable g_threadsDone;
-int g_threads = 0;
-// Never destroyed: a thread still running at exit must not be destroyed joinable.
-std::map<std::thread::id, std::thread>& g_live = *new std::map<std::thread::id, std::thread>;
-std::vector<std::thread::id> g_finished;
+// clean-up (OpenSSL's), which exit has already taken down. Never destroyed: a thread may
+// still run while the program's statics go away at exit.
+struct Threads {
+    std::mutex m;
+    std::condition_variable done;
+    int running = 0;
+    std::map<std::thread::id, std::thread> live;
+    std::vector<std::thread::id> finished;
+};
+Threads& g = *new Threads;
 
 // Joins the threads whose work is over; never the caller's own.
 void reapFinished()
 {
     std::vector<std::thread> over;
     {
-        std::lock_guard<std::mutex> lock(g_threadsMutex);
-        for (const std::thread::id& id : g_finished) {
-            auto it = g_live.find(id);
-            if (it == g_live.end() || id == std::this_thread::get_id())
+        std::lock_guard<std::mutex> lock(g.m);
+        for (const std::thread::id& id : g.finished) {
+            auto it = g.live.find(id);
+            if (it == g.live.end() || id == std::this_thread::get_id())
                 continue;
             over.push_back(std::move(it->second));
-            g_live.erase(it);
+            g.live.erase(it);
         }
-        g_finished.erase(std::remove_if(g_finished.begin(), g_finished.end(),
-                                        [](const std::thread::id& id) { return !g_live.count(id); }),
-                         g_finished.end());
+        g.finished.erase(std::remove_if(g.finished.begin(), g.finished.end(),
+                                        [](const std::thread::id& id) { return !g.live.count(id); }),
+                         g.finished.end());
     }
     for (std::thread& t : over)
         t.join();
@@ -57,18 +60,18 @@ void reapFinished()
 void startThread(std::function<void()> work)
 {
     reapFinished();
-    std::lock_guard<std::mutex> lock(g_threadsMutex);
-    ++g_threads;
+    std::lock_guard<std::mutex> lock(g.m);
+    ++g.running;
     std::thread t([work = std::move(work)]() mutable {
         work();
         work = nullptr; // what the work held (a session) is released before it counts as done
-        std::lock_guard<std::mutex> lock(g_threadsMutex);
-        --g_threads;
-        g_finished.push_back(std::this_thread::get_id());
-        g_threadsDone.notify_all();
+        std::lock_guard<std::mutex> lock(g.m);
+        --g.running;
+        g.finished.push_back(std::this_thread::get_id());
+        g.done.notify_all();
     });
     const std::thread::id id = t.get_id();
-    g_live.emplace(id, std::move(t));
+    g.live.emplace(id, std::move(t));
 }
 
 // The waits in progress, so that a stop set elsewhere can wake them.
@@ -200,8 +203,8 @@ bool drain(std::chrono::milliseconds atMost)
 {
     bool all = false;
     {
-        std::unique_lock<std::mutex> lock(g_threadsMutex);
-        all = g_threadsDone.wait_for(lock, atMost, [] { return g_threads == 0; });
+        std::unique_lock<std::mutex> lock(g.m);
+        all = g.done.wait_for(lock, atMost, [] { return g.running == 0; });
     }
     reapFinished();
     return all;
