@@ -58,15 +58,47 @@ QString unsafeValue(const QString& database, const QString& server)
     return {};
 }
 
+QStringList addresses(const QString& server)
+{
+    QStringList out;
+    for (const QString& part : server.split(QLatin1Char(',')))
+        if (!part.trimmed().isEmpty())
+            out << part.trimmed();
+    return out;
+}
+
+namespace {
+// A value of libpq's "key=value" options, quoted so that a blank or a quote stays inside it.
+QString libpqValue(const QStringList& values)
+{
+    QString v = values.join(QLatin1Char(','));
+    v.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+} // namespace
+
 QString connectionString(const QString& database, const QString& server)
 {
-    const bool builtIn = server.isEmpty();
-    const HostPort where = hostAndPort(builtIn ? QString::fromLatin1(kBuiltInServer) : server);
+    const bool builtIn = server.trimmed().isEmpty();
+    const QStringList list = builtIn ? QStringList{QString::fromLatin1(kBuiltInServer)} : addresses(server);
+    QStringList hosts, ports;
+    for (const QString& a : list) {
+        const HostPort where = hostAndPort(a);
+        hosts << where.host;
+        ports << where.port;
+    }
+    // Several servers: libpq tries them in turn and keeps the one that takes writes, so that
+    // after a standby has taken over the next connection finds it. The driver takes the list
+    // only through libpq's options, with its own two attributes left empty.
+    const bool several = list.size() > 1;
     QString s = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=")
-                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=") + where.host
-                + QStringLiteral(";PORT=") + where.port;
+                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=")
+                + (several ? QString() : hosts[0]) + QStringLiteral(";PORT=") + (several ? QString() : ports[0]);
     for (const char* f : kFragments)
         s += QString::fromLatin1(f);
+    if (several)
+        s += QStringLiteral(";pqopt={host=%1 port=%2 target_session_attrs=read-write}")
+                 .arg(libpqValue(hosts), libpqValue(ports));
     return s;
 }
 
