@@ -57,6 +57,16 @@ private slots:
         QCOMPARE(Shell::connectionString(database, server), expected);
     }
 
+    // The standbys first, then the primary: libpq keeps the first standby that answers.
+    void readingString()
+    {
+        QCOMPARE(Shell::readingString("tabel", "db1", " "), QString());
+        const QString s = Shell::readingString("tabel", "db1, db2", "db3:5433");
+        QVERIFY2(s.startsWith("DRIVER={PostgreSQL UNICODE};DATABASE=tabel;SERVER=;PORT=;UID=sys;"), qPrintable(s));
+        QVERIFY2(s.endsWith(";pqopt={host='db3,db1,db2' port='5433,5432,5432' target_session_attrs=prefer-standby}"),
+                 qPrintable(s));
+    }
+
     void buildStamp_data()
     {
         QTest::addColumn<QString>("date");

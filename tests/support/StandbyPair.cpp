@@ -64,7 +64,7 @@ void StandbyPair::catchUp()
 {
     auto p = connect(primary(), QStringLiteral("postgres"), QStringLiteral("pair_primary"));
     auto s = connect(standby(), QStringLiteral("postgres"), QStringLiteral("pair_standby"));
-    const QString lsn = p->select(QStringLiteral("select pg_current_wal_lsn()::text")).rows.value(0).value(0).toString();
+    const QString lsn = p->select(QStringLiteral("select pg_current_wal_insert_lsn()::text")).rows.value(0).value(0).toString();
     QElapsedTimer t;
     t.start();
     while (!s->select(QStringLiteral("select (pg_last_wal_replay_lsn() >= '%1'::pg_lsn)::int").arg(lsn)).rows.value(0).value(0).toInt()) {
