@@ -8,6 +8,7 @@
 #include "printing/TForm21.h"
 #include "sheets/Excel.h"
 #include "sheets/Exports.h"
+#include "ReportServer.h"
 #include "SqlText.h"
 #include "TDataModule6.h"
 #include "printing/rules/GroupedReading.h"
@@ -50,6 +51,13 @@ void TForm18::setProductKind(int index)
     items[qBound(0, index, 2)]->setChecked(true);
 }
 
+void TForm18::tellFallback(const ReportServer::Source& source)
+{
+    const QString notice = ReportServer::fallbackNotice(source);
+    if (!notice.isEmpty())
+        seam().message(QMessageBox::Information, QStringLiteral("Отчёты"), notice);
+}
+
 void TForm18::runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix)
 {
     const QDate from = ui->DTPicker1->date();
@@ -67,15 +75,22 @@ void TForm18::runReport(ReportLayout& layout, Query& query, const GroupedReading
     if (!filter.isEmpty())
         query.setFilter(filter);
     query.setFiltered(!filter.isEmpty());
+    ReportServer::Source source;
     {
         BusyCursor busy;
-        // A long period shows its first pages while the rest is read.
+        // A long period shows its first pages while the rest is read; with a report server
+        // every period is read there, in one snapshot.
         if (GroupedReading::inRanges(from, to))
-            GroupedReading::open(query, groups);
+            source = GroupedReading::open(query, groups);
+        else if (ReportServer::configured())
+            source = ReportServer::open(query);
         else
             query.open();
     }
-    layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to));
+    tellFallback(source);
+    const QString note = ReportServer::dataNote(source);
+    layout.QuickRep1.setText(QStringLiteral("QRLabel1"), ReportSql::title(titlePrefix, from, to)
+                                                             + (note.isEmpty() ? QString() : QStringLiteral(". ") + note));
     ClosesAtEnd closer(query);
     layout.preview(query);
 }
@@ -93,7 +108,10 @@ void TForm18::Button6Click()
     if (!filter.isEmpty())
         XLS_Rep->setFilter(filter);
     XLS_Rep->setFiltered(!filter.isEmpty());
-    XLS_Rep->open();
+    if (ReportServer::configured())
+        tellFallback(ReportServer::open(*XLS_Rep));
+    else
+        XLS_Rep->open();
     ClosesAtEnd closer(*XLS_Rep);
     Excel excel(seam(), QStringLiteral("Выпуск продукции %1-%2").arg(SqlText::dmy(from), SqlText::dmy(to)));
     if (excel.OpenExcel() < 0)

@@ -6,6 +6,7 @@
 class Query;
 class ReportLayout;
 namespace GroupedReading { struct Key; }
+namespace ReportServer { struct Source; }
 
 namespace Ui { class TForm18; }
 
@@ -36,5 +37,7 @@ private:
     // Runs one report: period and product kind onto its query, title, preview; a long
     // period is read a range of the report's first-level groups at a time.
     void runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix);
+    // Says once that the reading fell back to the primary.
+    void tellFallback(const ReportServer::Source& source);
     std::unique_ptr<Ui::TForm18> ui;
 };

@@ -21,8 +21,10 @@ export PGPASSWORD=vamplex
 
 write_hba() {
   as_owner tee "$dir/data/pg_hba.conf" >/dev/null <<'HBA'
-# The server's own superuser by the operating system user; every other role by password.
+# The server's own superuser by the operating system user (a standby's copy and stream too);
+# every other role by password.
 local all postgres peer
+local replication postgres peer
 local all all      scram-sha-256
 HBA
   [ -f "$dir/port" ] && echo "host all all 127.0.0.1/32 scram-sha-256" | as_owner tee -a "$dir/data/pg_hba.conf" >/dev/null
@@ -87,7 +89,9 @@ start)
     [ -f "$dir/port" ] && make_certificate
     as_owner "$PGBIN/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -o "$(server_options)" start >/dev/null
   fi
-  as_owner "$PGBIN/psql" -h "$sock" -U postgres -d postgres -qAt -v ON_ERROR_STOP=1 -c \
+  # A standby takes its roles from its primary.
+  standby=$(as_owner "$PGBIN/psql" -h "$sock" -U postgres -d postgres -qAtX -c "select pg_is_in_recovery()")
+  [ "$standby" = t ] || as_owner "$PGBIN/psql" -h "$sock" -U postgres -d postgres -qAt -v ON_ERROR_STOP=1 -c \
     "do \$\$ begin if not exists (select from pg_roles where rolname='sys') then create role sys login createdb password 'vamplex'; end if; end \$\$;" \
     -c "alter role sys password 'vamplex'" >/dev/null
   ;;

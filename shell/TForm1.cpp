@@ -1,5 +1,6 @@
 #include "TForm1.h"
 #include "App.h"
+#include "ReportServer.h"
 #include "LongOperation.h"
 #include "DbError.h"
 #include "DbGrid.h"
@@ -185,12 +186,16 @@ bool TForm1::FormCreate()
 {
     const QString database = app.args().value(0);
     const QString server = app.args().value(1);
-    const QString unsafe = Shell::unsafeValue(database, server);
+    const QString reportServer = app.args().value(2);
+    QString unsafe = Shell::unsafeValue(database, server);
+    if (unsafe.isEmpty())
+        unsafe = Shell::unsafeValue(database, reportServer);
     try {
         if (!unsafe.isEmpty())
             throw DbError(unsafe);
         dm().ADO_DB.close();
         dm().ADO_DB.setConnectionString(Shell::connectionString(database, server));
+        ReportServer::set(Shell::readingString(database, server, reportServer));
         dm().ADO_DB.open();
         app.addWindow(new TForm23(app));
     } catch (const DbError& e) {

@@ -42,6 +42,11 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("both") << "tabel" << "/tmp/s" << "DRIVER={PostgreSQL UNICODE};DATABASE=tabel;SERVER=/tmp/s" + kFragments;
         QTest::newRow("no database") << "" << "srv" << "DRIVER={PostgreSQL UNICODE};DATABASE=;SERVER=srv" + kFragments;
+        const QString several = "DRIVER={PostgreSQL UNICODE};DATABASE=tabel;SERVER=;PORT=" + kFragments.mid(10);
+        QTest::newRow("two servers") << "tabel" << "db1, db2:5433"
+                                     << several + ";pqopt={host='db1,db2' port='5432,5433' target_session_attrs=read-write}";
+        QTest::newRow("v6, a socket, an empty entry") << "tabel" << "[::1]:5433,, /tmp/s"
+                                     << several + ";pqopt={host='::1,/tmp/s' port='5433,5432' target_session_attrs=read-write}";
         QTest::newRow("built-in ignores the name") << "tabel" << "" << "DRIVER={PostgreSQL UNICODE};DATABASE=kromb_erp;SERVER=192.168.0.10" + kFragments;
     }
     void connectionString()
@@ -50,6 +55,16 @@ private slots:
         QFETCH(QString, server);
         QFETCH(QString, expected);
         QCOMPARE(Shell::connectionString(database, server), expected);
+    }
+
+    // The standbys first, then the primary: libpq keeps the first standby that answers.
+    void readingString()
+    {
+        QCOMPARE(Shell::readingString("tabel", "db1", " "), QString());
+        const QString s = Shell::readingString("tabel", "db1, db2", "db3:5433");
+        QVERIFY2(s.startsWith("DRIVER={PostgreSQL UNICODE};DATABASE=tabel;SERVER=;PORT=;UID=sys;"), qPrintable(s));
+        QVERIFY2(s.endsWith(";pqopt={host='db3,db1,db2' port='5433,5432,5432' target_session_attrs=prefer-standby}"),
+                 qPrintable(s));
     }
 
     void buildStamp_data()

@@ -1,5 +1,6 @@
 // What the program takes from its command line and configuration files before any
 // window: the lone options, the configuration keys, and which source wins.
+#include "ReportServer.h"
 #include "App.h"
 #include "Program.h"
 #include "TDataModule6.h"
@@ -87,6 +88,10 @@ private slots:
                                                             << QStringList{"tabel", "10.1.1.1"};
         QTest::newRow("the user empties the server: built-in") << QStringList{} << sys << "server ="
                                                                << QStringList{"tabel", ""};
+        QTest::newRow("a report server third") << QStringList{} << sys + "report_server = s1, s2:5433\n" << "-"
+                                               << QStringList{"tabel", "192.168.0.20", "s1, s2:5433"};
+        QTest::newRow("the user empties the report server") << QStringList{} << sys + "report_server = s1\n"
+                                                            << "report_server =" << QStringList{"tabel", "192.168.0.20"};
         QTest::newRow("no files: built-in") << QStringList{} << "-" << "-" << QStringList{};
         QTest::newRow("empty keys: built-in") << QStringList{} << "database =\nserver =" << "-" << QStringList{};
     }
@@ -124,12 +129,16 @@ private slots:
         QTemporaryDir dir;
         const QString db = TestDb::create();
         const QString conf = writeFile(dir, "piecework.conf",
-                                       QStringLiteral("database = %1\nserver = %2\n").arg(db, TestDb::server()));
+                                       QStringLiteral("database = %1\nserver = %2\nreport_server = %2\n")
+                                           .arg(db, TestDb::server()));
         ScriptedSeam seam;
         App app(seam, Startup::arguments({}, {conf}), buildProgram);
         QVERIFY(app.start());
         QVERIFY(app.firstWindow());
         QCOMPARE(app.DataModule6()->ADO_DB.connectionString(), Shell::connectionString(db, TestDb::server()));
+        QCOMPARE(ReportServer::connectionString(app.DataModule6()->ADO_DB),
+                 Shell::readingString(db, TestDb::server(), TestDb::server()));
+        ReportServer::set(QString());
     }
 };
 

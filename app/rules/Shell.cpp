@@ -58,16 +58,66 @@ QString unsafeValue(const QString& database, const QString& server)
     return {};
 }
 
-QString connectionString(const QString& database, const QString& server)
+QStringList addresses(const QString& server)
 {
-    const bool builtIn = server.isEmpty();
-    const HostPort where = hostAndPort(builtIn ? QString::fromLatin1(kBuiltInServer) : server);
-    QString s = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=")
-                + (builtIn ? QString::fromLatin1(kBuiltInDatabase) : database) + QStringLiteral(";SERVER=") + where.host
-                + QStringLiteral(";PORT=") + where.port;
+    QStringList out;
+    for (const QString& part : server.split(QLatin1Char(',')))
+        if (!part.trimmed().isEmpty())
+            out << part.trimmed();
+    return out;
+}
+
+namespace {
+// A value of libpq's "key=value" options, quoted so that a blank or a quote stays inside it.
+QString libpqValue(const QStringList& values)
+{
+    QString v = values.join(QLatin1Char(','));
+    v.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+// attrs: what libpq asks of the server it keeps when the list has several.
+QString withServers(const QString& database, const QStringList& list, const char* attrs)
+{
+    QStringList hosts, ports;
+    for (const QString& a : list) {
+        const HostPort where = hostAndPort(a);
+        hosts << where.host;
+        ports << where.port;
+    }
+    // The driver takes a list only through libpq's options, with its own two attributes
+    // left empty.
+    const bool several = list.size() > 1;
+    QString s = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") + database + QStringLiteral(";SERVER=")
+                + (several ? QString() : hosts[0]) + QStringLiteral(";PORT=") + (several ? QString() : ports[0]);
     for (const char* f : kFragments)
         s += QString::fromLatin1(f);
+    if (several)
+        s += QStringLiteral(";pqopt={host=%1 port=%2 target_session_attrs=%3}")
+                 .arg(libpqValue(hosts), libpqValue(ports), QLatin1String(attrs));
     return s;
+}
+} // namespace
+
+QString connectionString(const QString& database, const QString& server)
+{
+    // Several servers: libpq tries them in turn and keeps the one that takes writes, so that
+    // after a standby has taken over the next connection finds it.
+    if (server.isEmpty())
+        return withServers(QString::fromLatin1(kBuiltInDatabase), {QString::fromLatin1(kBuiltInServer)}, "");
+    const QStringList list = addresses(server);
+    return withServers(database, list.isEmpty() ? QStringList{server} : list, "read-write");
+}
+
+QString readingString(const QString& database, const QString& server, const QString& reportServer)
+{
+    const QStringList standbys = addresses(reportServer);
+    if (standbys.isEmpty())
+        return {};
+    const bool builtIn = server.isEmpty();
+    const QStringList primaries = builtIn ? QStringList{QString::fromLatin1(kBuiltInServer)} : addresses(server);
+    return withServers(builtIn ? QString::fromLatin1(kBuiltInDatabase) : database, standbys + primaries,
+                       "prefer-standby");
 }
 
 BuildStamp buildStamp(const char* date, const char* time)

@@ -7,13 +7,19 @@ namespace Shell {
 
 // DRIVER=… connection string for a database and server; an empty server selects the
 // built-in connection of the workshop's own server. The server may name its port
-// ("host:5433", "[::1]:5433"); without one it is 5432.
+// ("host:5433", "[::1]:5433"); without one it is 5432. It may list several addresses.
 QString connectionString(const QString& database, const QString& server);
 struct HostPort {
     QString host;
     QString port;
 };
 HostPort hostAndPort(const QString& server);
+// The addresses of a "server" value that lists several, separated by commas ("db1, db2:5433").
+// With more than one, the connection goes to whichever of them is the writable primary.
+QStringList addresses(const QString& server);
+// The connection string of the reports' reading: the standbys of reportServer first, then the
+// servers; libpq takes a standby when one answers, else the primary.
+QString readingString(const QString& database, const QString& server, const QString& reportServer);
 // Why a database name or server address cannot go into a connection string (a ";" or a
 // brace would add attributes of its own); empty when it can.
 QString unsafeValue(const QString& database, const QString& server);

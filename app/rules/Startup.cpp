@@ -79,6 +79,8 @@ Server parseConfig(const QString& text)
             s.database = value;
         else if (key == QLatin1String("server"))
             s.server = value;
+        else if (key == QLatin1String("report_server"))
+            s.reportServer = value;
         for (const BoundKey& b : kBoundKeys) {
             bool ok = false;
             const int n = value.toInt(&ok);
@@ -126,12 +128,17 @@ QStringList arguments(const QStringList& given, const QStringList& files)
             merged.database = s.database;
         if (s.server)
             merged.server = s.server;
+        if (s.reportServer)
+            merged.reportServer = s.reportServer;
     }
     const QString database = merged.database.value_or(QString());
     const QString server = merged.server.value_or(QString());
+    const QString reports = merged.reportServer.value_or(QString()).trimmed();
     if (database.isEmpty() && server.isEmpty())
         return {};
-    return {database, server};
+    if (reports.isEmpty())
+        return {database, server};
+    return {database, server, reports};
 }
 
 } // namespace Startup

@@ -22,6 +22,8 @@ std::optional<QString> answer(const QStringList& args, const QString& version, c
 struct Server {
     std::optional<QString> database;
     std::optional<QString> server;
+    // Where the reports read (a standby or a list of them); optional.
+    std::optional<QString> reportServer;
     // The bounds of the waits on the server that the file sets, by key ("lock_timeout").
     QHash<QString, int> bounds;
 };
@@ -34,8 +36,9 @@ ServerBounds bounds(const QStringList& files);
 // before: the computer's, then the user's.
 QStringList configFiles();
 
-// The two arguments the program runs with: the given ones whenever there are any;
-// otherwise those of the configuration files; with neither, none (the built-in connection).
+// The arguments the program runs with: the given ones whenever there are any; otherwise
+// those of the configuration files (the report server third, when one is named); with
+// neither, none (the built-in connection).
 QStringList arguments(const QStringList& given, const QStringList& files);
 
 } // namespace Startup

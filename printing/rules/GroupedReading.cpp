@@ -169,13 +169,17 @@ void read(Connection& c, const QString& statement, const Key& key, const ReadAhe
 
 bool inRanges(const QDate& from, const QDate& to) { return from.daysTo(to) > 31; }
 
-void open(Query& q, const Key& key)
+ReportServer::Source open(Query& q, const Key& key)
 {
     const QString statement = q.boundSql();
-    q.openReading(std::make_unique<ReadAhead>(q.connection().connectionString(),
-                                              [statement, key](Connection& c, const ReadAhead::Deliver& deliver) {
+    // Written on the reading's thread before its first rows, read here after them.
+    auto source = std::make_shared<ReportServer::Source>();
+    q.openReading(std::make_unique<ReadAhead>(ReportServer::connectionString(q.connection()),
+                                              [statement, key, source](Connection& c, const ReadAhead::Deliver& deliver) {
+                                                  *source = ReportServer::probe(c);
                                                   read(c, statement, key, deliver);
                                               }));
+    return *source;
 }
 
 } // namespace GroupedReading

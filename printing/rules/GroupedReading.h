@@ -1,5 +1,6 @@
 #pragma once
 #include "ReadAhead.h"
+#include "ReportServer.h"
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -52,8 +53,8 @@ void read(Connection& c, const QString& statement, const Key& key, const ReadAhe
           const Sizes& sizes = {});
 
 // Opens a report query so: its statement with the parameters set, read on a connection
-// of its own; returns with the first range's rows.
-void open(Query& q, const Key& key);
+// of its own (on the report server when one is named); returns with the first range's rows.
+ReportServer::Source open(Query& q, const Key& key);
 // Whether a report of this period is read so: a month comes whole at once, and the extra
 // statements would only cost it time.
 bool inRanges(const QDate& from, const QDate& to);

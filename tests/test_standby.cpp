@@ -1,0 +1,208 @@
+// A primary with a streaming standby, on clusters of this program's own: the program finds
+// the writable one in a list of servers whatever its order, and after a failover (the
+// primary stopped, the standby promoted) the save cut short says so and the next one lands
+// on the new primary; the reports read on the standby named for them, in one snapshot, and
+// on the primary, saying so once, when it does not answer.
+#include "Gate.h"
+#include "ReportServer.h"
+#include "TForm1.h"
+#include "printing/ReportPreview.h"
+#include "StandbyPair.h"
+#include "TDataModule6.h"
+#include "TestDb.h"
+#include "WindowDriver.h"
+#include "rules/Shell.h"
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <thread>
+
+namespace {
+const QString kUnsaved = QStringLiteral("изменения не сохранены");
+
+int scalar(Connection& c, const QString& sql) { return c.select(sql).rows.value(0).value(0).toInt(); }
+
+// Worker 3 on the main window's day (1 April) and shift 1, 7 hours, in the dialog.
+void fillRecord(TestApp& t, QDialog* d)
+{
+    t.find<QLineEdit>("TForm11", "Edit1")->setText("Васильев В.В.");
+    d->setProperty("worker_id", 3);
+    t.dm().Oper->open();
+    QVERIFY(t.dm().Oper->locate("id", 200));
+    QVERIFY(t.invoke("TForm11", "takeOperation"));
+    t.find<QLineEdit>("TForm11", "Edit3")->setText("1");
+    t.find<QLineEdit>("TForm11", "Edit6")->setText("7");
+}
+using Lines = QVector<QStringList>;
+
+// February's output report, as a user asks for it; the lines of its pages. before runs
+// just before the button is pressed.
+Lines report(TestApp& t, const std::function<void()>& before = {})
+{
+    Lines pages;
+    openFromMenu(t, "TForm18", &TForm1::N10Click, [&](QDialog*) {
+        t.find<QDateEdit>("TForm18", "DTPicker1")->setDate(QDate(2025, 2, 1));
+        t.find<QDateEdit>("TForm18", "DTPicker2")->setDate(QDate(2025, 3, 1));
+        t.seam.onModal("ReportPreview", [&](QDialog* d) {
+            auto* p = qobject_cast<ReportPreview*>(d);
+            p->document().finish();
+            for (const Rep::Page& page : p->document().pages())
+                pages << page.lines();
+        });
+        if (before)
+            before();
+        QTest::mouseClick(t.find<QPushButton>("TForm18", "Button1"), Qt::LeftButton);
+    });
+    return pages;
+}
+
+// The program on the primary with its reports read through reportServer; a few of
+// February's records written on the primary.
+void readingThrough(TestApp& t, const QString& primary, const QString& reportServer)
+{
+    ReportServer::set(Shell::readingString(t.database, primary, reportServer));
+    t.login();
+    t.exec("insert into accounts_dep.smena(id, w_id, i_id, o_id, kol_vo, brak, data, smena, cena, color, time, ok, prize) values "
+           "(901, 1, 100, 200, 10, 1, '2025-02-03', 1, 1.005, 1, 8, 'ok', 10),"
+           "(903, 2, 100, 201, 4, 0, '2025-02-05', 2, 0.3333, 0, 8, 'ok', 0)");
+}
+
+// The sessions of the program on a server that run a statement reading the journal.
+int readingSessions(Connection& c, const QString& waiting)
+{
+    return scalar(c, QStringLiteral("select count(*) from pg_stat_activity where application_name = 'piecework' "
+                                    "and state = 'active' and query like '%smena%' and pid <> pg_backend_pid() %1")
+                         .arg(waiting));
+}
+
+const QString kFallback = QStringLiteral("Резервный сервер для отчётов не отвечает");
+} // namespace
+
+class TestStandby : public QObject {
+    Q_OBJECT
+    std::unique_ptr<StandbyPair> pair;
+
+private slots:
+    void initTestCase() { pair = std::make_unique<StandbyPair>(); }
+    void cleanupTestCase() { pair.reset(); }
+
+    void connectsToTheWritableServerOfAList_data()
+    {
+        QTest::addColumn<bool>("standbyFirst");
+        QTest::newRow("primary first") << false;
+        QTest::newRow("standby first") << true;
+    }
+    void connectsToTheWritableServerOfAList()
+    {
+        QFETCH(bool, standbyFirst);
+        const QString list = standbyFirst ? pair->standby() + QStringLiteral(", ") + pair->primary()
+                                          : pair->primary() + QStringLiteral(",") + pair->standby();
+        // The template is on both from the start: the standby would take the client too.
+        Connection c;
+        c.setConnectionString(Shell::connectionString(QStringLiteral("pw_template"), list));
+        c.open();
+        QCOMPARE(scalar(c, QStringLiteral("select pg_is_in_recovery()::int")), 0);
+        QCOMPARE(scalar(c, QStringLiteral("select count(*) from pg_stat_replication")), 1);
+    }
+
+    // The report's reading waits on the standby for a lock the standby replays from the
+    // primary: meanwhile the test looks at both servers' sessions.
+    void reportsReadOnTheStandby()
+    {
+        TestApp t(QStringLiteral("pw_template"), pair->primary());
+        readingThrough(t, pair->primary(), pair->standby());
+        auto locker = StandbyPair::connect(pair->primary(), t.database, QStringLiteral("locker"));
+        int onStandby = -1, onPrimary = -1;
+        std::thread look;
+        // Taken with the reports window open, so that the main window's journal does not meet it.
+        const Lines onTheStandby = report(t, [&] {
+            locker->begin();
+            locker->execute(QStringLiteral("lock table accounts_dep.smena in access exclusive mode"));
+            pair->catchUp();
+            look = std::thread([&] {
+                auto s = StandbyPair::connect(pair->standby(), t.database, QStringLiteral("look_standby"));
+                auto p = StandbyPair::connect(pair->primary(), t.database, QStringLiteral("look_primary"));
+                for (int i = 0; i < 200 && onStandby <= 0; ++i) {
+                    onStandby = readingSessions(*s, QStringLiteral("and wait_event_type = 'Lock'"));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+                onPrimary = readingSessions(*p, QString());
+                locker->rollback();
+            });
+        });
+        if (look.joinable())
+            look.join();
+        QCOMPARE(onStandby, 1);
+        QCOMPARE(onPrimary, 0);
+        QVERIFY(t.seam.shown.isEmpty());
+        // The same pages as on the primary, without a note on the data's time.
+        ReportServer::set(QString());
+        const Lines onThePrimary = report(t);
+        QVERIFY(!onThePrimary.isEmpty());
+        QCOMPARE(onTheStandby, onThePrimary);
+    }
+
+    void reportsFallBackToThePrimaryOnce()
+    {
+        TestApp t(QStringLiteral("pw_template"), pair->primary());
+        readingThrough(t, pair->primary(), pair->standby());
+        pair->stopStandby();
+        auto back = qScopeGuard([&] { pair->startStandby(); });
+        const Lines first = report(t);
+        QCOMPARE(t.seam.shown.size(), 1);
+        QVERIFY2(t.seam.last()->text.contains(kFallback), qPrintable(t.seam.last()->text));
+        t.seam.clearShown();
+        const Lines second = report(t);
+        QVERIFY(t.seam.shown.isEmpty());
+        QCOMPARE(second, first);
+        ReportServer::set(QString());
+        QCOMPARE(report(t), first);
+    }
+
+    // Last: the pair does not survive it.
+    void aFailoverDuringASave()
+    {
+        TestApp t(QStringLiteral("pw_template"), pair->primary() + QStringLiteral(", ") + pair->standby());
+        t.login();
+        // The save stops after its journal insert; meanwhile the primary stops and the
+        // standby takes over.
+        Gate::install(*t.check, {"accounts_dep.smena"}, false, "insert");
+        Gate::close(*t.check);
+        pair->catchUp();
+        int stopped = 0;
+        std::thread failover([&] {
+            auto look = TestDb::connect(t.database, "failover");
+            stopped = Gate::waiter(*look);
+            look.reset();
+            pair->stopPrimary();
+            pair->promote();
+        });
+        t.seam.onModal("TForm11", [&](QDialog* d) {
+            fillRecord(t, d);
+            t.seam.expectDbError();
+            click(t, "TForm11", "Button1");
+            failover.join();
+            QVERIFY(stopped != 0);
+            QVERIFY(d->isVisible());
+            QVERIFY2(t.seam.last()->text.contains(kUnsaved), qPrintable(t.seam.last()->text));
+            // The next press finds the new primary and saves there, once.
+            t.seam.clearShown();
+            click(t, "TForm11", "Button1");
+            QVERIFY(!d->isVisible());
+        });
+        click(t, "TForm1", "Button1");
+        if (failover.joinable())
+            failover.join();
+        QVERIFY(t.seam.shown.isEmpty());
+        auto now = StandbyPair::connect(pair->standby(), t.database, QStringLiteral("new_primary"));
+        QCOMPARE(scalar(*now, QStringLiteral("select pg_is_in_recovery()::int")), 0);
+        QCOMPARE(scalar(*now, QStringLiteral("select count(*) from accounts_dep.smena where w_id=3 and smena=1 and data='2025-04-01'")), 1);
+        QCOMPARE(scalar(*now, QStringLiteral("select d1 from accounts_dep.h_tabel where w_id=3 and smena=1 and month=4")), 7);
+        t.check.reset();
+    }
+};
+
+PW_TEST_MAIN(TestStandby)
+#include "test_standby.moc"
