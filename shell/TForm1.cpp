@@ -13,6 +13,9 @@
 #include "timesheets/TForm19.h"
 #include "household/TForm25.h"
 #include "timesheets/TForm27.h"
+#include "timesheets/TForm29.h"
+#include "timesheets/rules/MonthClose.h"
+#include "Watch.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -72,7 +75,8 @@ const QVector<Menu> kMenus = {
       {"N13", "Табель по сменам", &TForm1::N13Click},
       {"N14", "Табель хоз. работ", &TForm1::N14Click},
       {"N15", "Табель ср. сдельная", &TForm1::N15Click},
-      {"N17", "Общий табель", &TForm1::N17Click}},
+      {"N17", "Общий табель", &TForm1::N17Click},
+      {"N18", "Закрыть месяц…", &TForm1::N18Click}},
      false},
     {"N7", "Отчеты", {{"N10", "Сводные отчеты", &TForm1::N10Click}}, false},
 };
@@ -335,6 +339,15 @@ void TForm1::N15Click() { showMonthSheet(app, MonthSheets::Variant::AverageRate)
 void TForm1::N17Click() { showMonthSheet(app, MonthSheets::Variant::General); }
 
 void TForm1::N13Click() { app.form<TForm19>()->showFor(workingDay()); }
+
+void TForm1::N18Click()
+{
+    if (!Watch::available(dm().ADO_DB)) {
+        seam().message(QMessageBox::Warning, QStringLiteral("Закрытие месяца"), QString::fromUtf8(MonthClose::kUnavailable));
+        return;
+    }
+    app.form<TForm29>()->showFor(workingDay());
+}
 
 void TForm1::N10Click()
 {
