@@ -228,6 +228,7 @@ void TForm1::openJournal(const QDate& day)
     }
     for (Query* q : dm().smenaQueries())
         q->open();
+    showMonthState(dm().ADO_DB, day.month(), day.year(), nullptr, {ui->Button1, ui->Button2, ui->Button3});
 }
 
 void TForm1::FormActivate()

@@ -4,9 +4,17 @@
 #include "DbError.h"
 #include "Query.h"
 #include "SchemaUpgrade.h"
+#include "TForm1.h"
 #include "TestDb.h"
+#include "WindowDriver.h"
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include "Watch.h"
 #include "household/rules/HouseholdRecords.h"
+#include "timesheets/TForm19.h"
 #include "timesheets/rules/MonthClose.h"
 #include "timesheets/rules/ShiftTimesheet.h"
 #include <QTest>
@@ -247,6 +255,78 @@ private slots:
         ShiftTimesheet::rebuild(*bare.client, 3, 2025);
         HouseholdRecords::reprice(*bare.client, 3, 2025);
         QCOMPARE(bare.texts("select count(*) from pg_class where relname like 'pw\\_%'"), QStringList{"0"});
+    }
+
+    // The planning role closes the month before the working day from the menu "Табель":
+    // asked with the month named, told, and the history names who closed it.
+    void planningClosesAMonthFromTheMenu()
+    {
+        TestApp t;
+        SchemaUpgrade::run(*t.check);
+        t.login(QStringLiteral("vindar"));
+        auto* f1 = t.app->form<TForm1>();
+        QVERIFY(f1->N11->menuAction()->isEnabled());
+        t.seam.answer(true);
+        t.seam.onModal("TForm29", [&](QDialog*) {
+            QCOMPARE(t.find<QComboBox>("TForm29", "ComboBox1")->currentText(), QString("Март"));
+            QCOMPARE(t.find<QLabel>("TForm29", "Label3")->text(), QString("Месяц открыт"));
+            click(t, "TForm29", "Button1");
+            QCOMPARE(t.find<QLabel>("TForm29", "Label3")->text(), QString("Месяц закрыт"));
+            QVERIFY(!t.find<QPushButton>("TForm29", "Button1")->isEnabled());
+            QVERIFY(t.find<QPushButton>("TForm29", "Button2")->isEnabled());
+        });
+        f1->findChild<QAction*>("N18")->trigger();
+        QVERIFY(t.seam.nothingPending());
+        QCOMPARE(t.seam.texts(), (QStringList{MonthClose::question(3, 2025, true), "Месяц март 2025 закрыт."}));
+        QVERIFY(t.seam.shown.first().text.contains("март 2025"));
+        QCOMPARE(t.scalar("select count(*) from accounts_dep.pw_closed_month where ym = 202503").toInt(), 1);
+        QVERIFY(t.scalar("select who from accounts_dep.pw_history where action = 'close'").toString().contains("\"role\":\"планирование\""));
+    }
+
+    // Without the objects the command says what the administrator has to do first.
+    void withoutTheObjectsTheCommandSaysSo()
+    {
+        TestApp t;
+        t.login();
+        t.app->form<TForm1>()->findChild<QAction*>("N18")->trigger();
+        QCOMPARE(t.seam.shown.size(), 1);
+        QCOMPARE(t.seam.last()->icon, QMessageBox::Warning);
+        QCOMPARE(t.seam.last()->text, QString::fromUtf8(MonthClose::kUnavailable));
+        QVERIFY(t.seam.modals.size() == 1); // the main window alone
+    }
+
+    // A closed month shows as closed: the journal's entry buttons are off with the reason,
+    // the shift timesheet says so; a change the server refuses is said in words.
+    void closedMonthShowsInTheWindows()
+    {
+        TestApp t;
+        SchemaUpgrade::run(*t.check);
+        QCOMPARE(MonthClose::setClosed(*t.check, 3, 2025, true), MonthClose::Outcome::Done);
+        t.login();
+        workOn(t, QDate(2025, 3, 31), 1);
+        for (const char* b : {"Button1", "Button2", "Button3"}) {
+            QVERIFY2(!t.find<QPushButton>("TForm1", b)->isEnabled(), b);
+            QVERIFY(t.find<QPushButton>("TForm1", b)->toolTip().contains("март 2025 закрыт"));
+        }
+        // The OK mark of a record of March: refused, in words, and unchanged.
+        t.invoke("TForm1", "DBGrid2DblClick");
+        QCOMPARE(t.seam.shown.size(), 1);
+        QCOMPARE(t.seam.last()->kind, QString("message"));
+        QCOMPARE(t.seam.last()->title, QString("Месяц закрыт"));
+        QVERIFY(t.seam.last()->text.startsWith("Месяц март 2025 закрыт"));
+        QCOMPARE(t.scalar("select ok from accounts_dep.smena where id = 7").toString(), QString("no"));
+        workOn(t, QDate(2025, 4, 1), 1);
+        for (const char* b : {"Button1", "Button2", "Button3"})
+            QVERIFY2(t.find<QPushButton>("TForm1", b)->isEnabled(), b);
+        t.seam.onModal("TForm19", [&](QDialog*) {
+            QCOMPARE(t.find<QLabel>("TForm19", "LabelClosed")->text(), QString("Месяц закрыт"));
+            QVERIFY(!t.find<QPushButton>("TForm19", "Button1")->isEnabled());
+            t.find<QComboBox>("TForm19", "ComboBox1")->setCurrentIndex(3);
+            QCOMPARE(t.find<QLabel>("TForm19", "LabelClosed")->text(), QString());
+            QVERIFY(t.find<QPushButton>("TForm19", "Button1")->isEnabled());
+        });
+        t.app->form<TForm19>()->showFor(QDate(2025, 3, 31));
+        QVERIFY(t.seam.nothingPending());
     }
 };
 
