@@ -28,6 +28,7 @@
 #include "household/TForm26.h"
 #include "timesheets/TForm27.h"
 #include "timesheets/TForm29.h"
+#include "reports/TForm30.h"
 #include <functional>
 
 namespace {
@@ -59,6 +60,7 @@ const Entry kWindows[] = {
     {"TForm26", [](App& a) { return new TForm26(a); }},
     {"TForm27", [](App& a) { return new TForm27(a); }},
     {"TForm29", [](App& a) { return new TForm29(a); }},
+    {"TForm30", [](App& a) { return new TForm30(a); }},
 };
 } // namespace
 

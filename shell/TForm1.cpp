@@ -14,6 +14,7 @@
 #include "household/TForm25.h"
 #include "timesheets/TForm27.h"
 #include "timesheets/TForm29.h"
+#include "reports/TForm30.h"
 #include "timesheets/rules/MonthClose.h"
 #include "Watch.h"
 #include "Seam.h"
@@ -78,7 +79,11 @@ const QVector<Menu> kMenus = {
       {"N17", "Общий табель", &TForm1::N17Click},
       {"N18", "Закрыть месяц…", &TForm1::N18Click}},
      false},
-    {"N7", "Отчеты", {{"N10", "Сводные отчеты", &TForm1::N10Click}}, false},
+    {"N7", "Отчеты",
+     {{"N10", "Сводные отчеты", &TForm1::N10Click},
+      {"N19", "История изменений", &TForm1::N19Click},
+      {"N20", "История записи", &TForm1::N20Click}},
+     false},
 };
 const QKeySequence kMaintenanceChord(Qt::CTRL | Qt::SHIFT | Qt::Key_F12);
 const QString kShiftOn = QStringLiteral("QRadioButton { background-color: rgb(0, 128, 0); font-weight: bold; }");
@@ -356,6 +361,37 @@ void TForm1::N10Click()
     const QDate today = seam().today();
     f18->setPeriod(JournalRules::previousMonthStart(today), JournalRules::monthStart(today));
     showModal(f18);
+}
+
+static bool historyKept(App& app)
+{
+    if (Watch::available(app.DataModule6()->ADO_DB))
+        return true;
+    app.seam().message(QMessageBox::Warning, QStringLiteral("История изменений"), QString::fromUtf8(MonthClose::kUnavailable));
+    return false;
+}
+
+void TForm1::N19Click()
+{
+    if (!historyKept(app))
+        return;
+    const QDate today = seam().today();
+    History::Filter f;
+    f.from = JournalRules::previousMonthStart(today);
+    f.to = today;
+    app.form<TForm30>()->showFor(f);
+}
+
+void TForm1::N20Click()
+{
+    Query* q = currentQuery();
+    if (q->isEmpty() || !historyKept(app))
+        return;
+    History::Filter f;
+    f.from = f.to = seam().today();
+    f.table = QStringLiteral("accounts_dep.smena");
+    f.key = QString::number(q->asInteger(QStringLiteral("id")));
+    app.form<TForm30>()->showFor(f);
 }
 
 void TForm1::MaintenanceChord()

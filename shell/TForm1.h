@@ -76,6 +76,8 @@ public slots:
     void N15Click();
     void N17Click();
     void N18Click();
+    void N19Click();
+    void N20Click();
     void N10Click();
     void N5Click();
     void N12Click();

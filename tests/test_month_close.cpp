@@ -4,6 +4,7 @@
 #include "DbError.h"
 #include "Query.h"
 #include "SchemaUpgrade.h"
+#include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
@@ -15,6 +16,9 @@
 #include "Watch.h"
 #include "household/rules/HouseholdRecords.h"
 #include "timesheets/TForm19.h"
+#include "reports/TForm30.h"
+#include <QDateEdit>
+#include <QLineEdit>
 #include "timesheets/rules/MonthClose.h"
 #include "timesheets/rules/ShiftTimesheet.h"
 #include <QTest>
@@ -327,6 +331,57 @@ private slots:
         });
         t.app->form<TForm19>()->showFor(QDate(2025, 3, 31));
         QVERIFY(t.seam.nothingPending());
+    }
+
+    // The history window: the changes of the period, narrowed by table, worker and
+    // computer; from the journal, the whole history of the current record.
+    void historyWindowListsAndFilters()
+    {
+        TestApp t;
+        SchemaUpgrade::run(*t.check);
+        t.login();
+        // Changes of other computers and of this one.
+        auto other = TestDb::connect(t.database, QStringLiteral("other_") + t.database);
+        other->setSessionSetting(QStringLiteral("pw.who"), kWho);
+        other->execute("update accounts_dep.smena set kol_vo = 31 where id = 3");
+        other->execute("update accounts_dep.norm set price = 11 where o_id = 200 and norma = 50");
+        t.dm().ADO_DB.execute("update accounts_dep.smena set kol_vo = 101 where id = 1");
+        workOn(t, QDate(2025, 4, 1), 1);
+        t.seam.onModal("TForm30", [&](QDialog*) {
+            Query* h = t.app->form<TForm30>()->history;
+            // The changes were made by the server's clock, not the tests' day.
+            t.find<QDateEdit>("TForm30", "DTPicker1")->setDate(QDate::currentDate().addDays(-1));
+            t.find<QDateEdit>("TForm30", "DTPicker2")->setDate(QDate::currentDate().addDays(1));
+            click(t, "TForm30", "Button1");
+            QCOMPARE(columnTexts(h, "key"), (QStringList{"1", "4", "3"}));
+            QCOMPARE(columnTexts(h, "caption"), (QStringList{"Журнал", "Нормы", "Журнал"}));
+            t.find<QLineEdit>("TForm30", "Edit2")->setText("pc-7");
+            click(t, "TForm30", "Button1");
+            QCOMPARE(columnTexts(h, "host"), (QStringList{"pc-7", "pc-7"}));
+            QCOMPARE(columnTexts(h, "role"), (QStringList{"мастер", "мастер"}));
+            t.find<QComboBox>("TForm30", "ComboBox1")->setCurrentText("Журнал");
+            click(t, "TForm30", "Button1");
+            QCOMPARE(columnTexts(h, "old_values"), QStringList{R"({"kol_vo": 30})"});
+            t.find<QLineEdit>("TForm30", "Edit2")->clear();
+            t.find<QLineEdit>("TForm30", "Edit1")->setText("1");
+            click(t, "TForm30", "Button1");
+            QCOMPARE(columnTexts(h, "new_values"), QStringList{R"({"kol_vo": 101})"});
+        });
+        t.app->form<TForm1>()->findChild<QAction*>("N19")->trigger();
+        QVERIFY(t.seam.nothingPending());
+        // The record under the cursor: record 1.
+        Query* shift = t.app->form<TForm1>()->currentQuery();
+        for (int r = 1; r <= shift->recordCount(); ++r) {
+            shift->setRecNo(r);
+            if (shift->asInteger("id") == 1)
+                break;
+        }
+        t.seam.onModal("TForm30", [&](QDialog*) {
+            QCOMPARE(columnTexts(t.app->form<TForm30>()->history, "new_values"), QStringList{R"({"kol_vo": 101})"});
+        });
+        t.app->form<TForm1>()->findChild<QAction*>("N20")->trigger();
+        QVERIFY(t.seam.nothingPending());
+        QVERIFY2(t.seam.shown.isEmpty(), qPrintable(t.seam.texts().join('\n')));
     }
 };
 
