@@ -4,8 +4,9 @@
 //   8 foremen × 1,000 saves, changes (moves included) and deletions of journal records of
 //   one month, on a few workers and days; 2 clerks with household works; a planner
 //   rebuilding the month every few seconds; an accountant repricing it; one product and one
-//   operation deleted in the middle.
-// At the end the four invariants are checked by statements of the harness's own; saves per
+//   operation deleted in the middle; a closer closing and reopening the month all along
+//   (the database has the closed months and the history that "Структура БД" makes).
+// At the end the five invariants are checked by statements of the harness's own; saves per
 // second and the median and 99th percentile of a save under load are printed beside the
 // same saves made alone. Exit code 1 when an invariant does not hold.
 //   bench_load DATABASE SOCKET_DIR [--small]
@@ -15,6 +16,9 @@
 #include "DbError.h"
 #include "load/LoadChecks.h"
 #include "load/LoadClient.h"
+#include "SchemaUpgrade.h"
+#include "ServerCall.h"
+#include "timesheets/rules/ShiftTimesheet.h"
 #include "TestDb.h"
 #include "rules/Shell.h"
 #include <QCoreApplication>
@@ -185,6 +189,17 @@ int Driver::run()
     month_ = last.value(0).toInt();
     year_ = last.value(1).toInt();
     Load::makePool(*db_, 7);
+    // Closed months and the history, as "Структура БД" makes them (by the owner of the tables).
+    {
+        auto owner = site_ ? TestDb::connect(scratch_, QStringLiteral("load_owner"), TestDb::Role::Site)
+                           : connect(scratch_, QStringLiteral("load_owner"));
+        const SchemaUpgrade::Outcome up = SchemaUpgrade::run(*owner);
+        if (!up.forbidden.isEmpty() || !up.busy.isEmpty())
+            throw DbError(SchemaUpgrade::rightsMessage(up));
+    }
+    // The month's timesheet as its journal makes it: the closer may refuse every rebuild of
+    // the planner, and the cells are checked against the journal at the end.
+    ShiftTimesheet::rebuild(*db_, month_, year_);
     std::printf("month %d.%d of %s; %d foremen × %d, %d clerks × %d, a planner, an accountant, a deleter\n", month_, year_,
                 qPrintable(base_), size_.foremen, size_.foremanActions, size_.clerks, size_.clerkActions);
 
@@ -199,6 +214,7 @@ int Driver::run()
     clock.start();
     start(Load::Role::Planner, 0, 0);
     start(Load::Role::Accountant, 0, 0);
+    start(Load::Role::Closer, 0, 0);
     for (int i = 0; i < size_.foremen; ++i)
         start(Load::Role::Foreman, size_.foremanActions, 1 + i);
     for (int i = 0; i < size_.clerks; ++i)
@@ -265,6 +281,7 @@ int Driver::report(double, qint64 deadlocksBefore)
         {"3. no row points at a deleted worker, operation or product", Load::orphans(*db_)},
         {"4. only the program's own refusals, no deadlock",
          errors + (deadlocks ? QStringList{QStringLiteral("deadlocks: %1").arg(deadlocks)} : QStringList{})},
+        {"5. no journal or household change while the month was closed", Load::changesWhileClosed(*db_)},
     };
     int failed = 0;
     for (const auto& c : checks) {
@@ -284,8 +301,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.value(1) == QLatin1String("--client"))
-        return Load::runClient(Load::parseArgs(args.mid(1)));
+    if (args.value(1) == QLatin1String("--client")) {
+        const int code = Load::runClient(Load::parseArgs(args.mid(1)));
+        // A session given up is still being ended on a thread of its own.
+        ServerCall::drain(std::chrono::seconds(30));
+        return code;
+    }
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: %s DATABASE SOCKET_DIR [--small]\n", argv[0]);
         return 2;

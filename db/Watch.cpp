@@ -54,13 +54,23 @@ end $f$;
 create or replace function accounts_dep.pw_watch() returns trigger
   language plpgsql security definer set search_path = pg_catalog, pg_temp as $f$
 declare
-  o jsonb; n jsonb; ob jsonb; nb jsonb;
+  o jsonb; n jsonb; ob jsonb; nb jsonb; d date; k1 integer; k2 integer;
   dcol text := tg_argv[0]; wcol text := tg_argv[1];
 begin
   if tg_op <> 'INSERT' then o := to_jsonb(old); end if;
   if tg_op <> 'DELETE' then n := to_jsonb(new); end if;
   if dcol <> '' then
-    perform accounts_dep.pw_month_check(accounts_dep.pw_month_key(o, dcol), accounts_dep.pw_month_key(n, dcol));
+    d := (o ->> dcol)::date;
+    k1 := extract(year from d) * 100 + extract(month from d);
+    d := (n ->> dcol)::date;
+    k2 := extract(year from d) * 100 + extract(month from d);
+    if k1 is not null then perform pg_advisory_xact_lock_shared(1347898691, k1); end if;
+    if k2 is not null and k2 is distinct from k1 then perform pg_advisory_xact_lock_shared(1347898691, k2); end if;
+    select c.ym into k1 from accounts_dep.pw_closed_month c where c.ym in (k1, k2) order by c.ym limit 1;
+    if found then
+      raise exception using errcode = 'PWC01',
+        message = format('month %s-%s is closed', k1 / 100, lpad((k1 % 100)::text, 2, '0'));
+    end if;
   end if;
   -- A whole operation (rebuild, repricing, import) leaves one summary row instead.
   if coalesce(current_setting('pw.bulk', true), '') = 'on' then return null; end if;
@@ -78,18 +88,31 @@ begin
   return null;
 end $f$;
 
+-- Once per statement over the rows it inserted or deleted (a rebuild writes hundreds of
+-- them); once per row for a change.
 create or replace function accounts_dep.pw_watch_sheet() returns trigger
   language plpgsql security definer set search_path = pg_catalog, pg_temp as $f$
+declare ks integer[]; k integer;
 begin
-  if tg_op = 'INSERT' then
-    perform accounts_dep.pw_month_check(null, new.year * 100 + new.month);
-    return new;
-  elsif tg_op = 'UPDATE' then
-    perform accounts_dep.pw_month_check(old.year * 100 + old.month, new.year * 100 + new.month);
-    return new;
+  if tg_level = 'ROW' then
+    -- A day cell's upkeep changes one row: checked by itself, without transition tables.
+    ks := array[old.year * 100 + old.month, new.year * 100 + new.month];
+  elsif tg_op = 'INSERT' then
+    select array_agg(distinct year * 100 + month) into ks from pw_new;
+  else
+    select array_agg(distinct year * 100 + month) into ks from pw_old;
   end if;
-  perform accounts_dep.pw_month_check(old.year * 100 + old.month, null);
-  return old;
+  if ks is null then return null; end if;
+  foreach k in array ks loop
+    if k is not null then perform pg_advisory_xact_lock_shared(1347898691, k); end if;
+  end loop;
+  select c.ym into k from accounts_dep.pw_closed_month c where c.ym = any(ks) order by c.ym limit 1;
+  if found then
+    raise exception using errcode = 'PWC01',
+      message = format('month %s-%s is closed', k / 100, lpad((k % 100)::text, 2, '0'));
+  end if;
+  if tg_level = 'ROW' then return new; end if;
+  return null;
 end $f$;
 
 create or replace function accounts_dep.pw_note(what text, tbl text, key text, counts jsonb) returns void
@@ -165,10 +188,16 @@ const QVector<Watched>& watched()
 
 QString triggerSql(const Watched& w)
 {
-    if (!w.history)
-        return QStringLiteral("create trigger pw_watch before insert or update or delete on %1 "
-                              "for each row execute function accounts_dep.pw_watch_sheet()")
-            .arg(QLatin1String(w.table));
+    if (!w.history) {
+        // A trigger with transition tables takes one event.
+        const QString t = QLatin1String(w.table);
+        const QString f = QStringLiteral(" for each statement execute function accounts_dep.pw_watch_sheet();");
+        return QStringLiteral("create trigger pw_watch after insert on %1 referencing new table as pw_new").arg(t) + f
+               + QStringLiteral("create trigger pw_watch_u before update on %1 for each row "
+                                "execute function accounts_dep.pw_watch_sheet();")
+                     .arg(t)
+               + QStringLiteral("create trigger pw_watch_d after delete on %1 referencing old table as pw_old").arg(t) + f;
+    }
     return QStringLiteral("create trigger pw_watch after insert or update or delete on %1 "
                           "for each row execute function accounts_dep.pw_watch(%2, %3)")
         .arg(QLatin1String(w.table), SqlText::quote(QLatin1String(w.date)), SqlText::quote(QLatin1String(w.worker)));
