@@ -34,23 +34,6 @@ create table if not exists accounts_dep.pw_history (
 create index if not exists pw_history_at on accounts_dep.pw_history(at);
 create index if not exists pw_history_row on accounts_dep.pw_history(tbl, key);
 
-create or replace function accounts_dep.pw_month_key(j jsonb, col text) returns integer
-  language sql immutable set search_path = pg_catalog, pg_temp as
-$f$ select (extract(year from d) * 100 + extract(month from d))::integer from (select (j ->> col)::date d) s $f$;
-
-create or replace function accounts_dep.pw_month_check(k1 integer, k2 integer) returns void
-  language plpgsql set search_path = pg_catalog, pg_temp as $f$
-declare k integer;
-begin
-  if k1 is not null then perform pg_advisory_xact_lock_shared(1347898691, k1); end if;
-  if k2 is not null and k2 is distinct from k1 then perform pg_advisory_xact_lock_shared(1347898691, k2); end if;
-  select c.ym into k from accounts_dep.pw_closed_month c where c.ym in (k1, k2) order by c.ym limit 1;
-  if found then
-    raise exception using errcode = 'PWC01',
-      message = format('month %s-%s is closed', k / 100, lpad((k % 100)::text, 2, '0'));
-  end if;
-end $f$;
-
 create or replace function accounts_dep.pw_watch() returns trigger
   language plpgsql security definer set search_path = pg_catalog, pg_temp as $f$
 declare
@@ -146,15 +129,13 @@ end $f$;
 
 revoke all on table accounts_dep.pw_closed_month, accounts_dep.pw_history from public;
 grant select on table accounts_dep.pw_closed_month, accounts_dep.pw_history to sys;
-revoke all on function accounts_dep.pw_month_key(jsonb, text), accounts_dep.pw_month_check(integer, integer),
-  accounts_dep.pw_watch(), accounts_dep.pw_watch_sheet(), accounts_dep.pw_note(text, text, text, jsonb),
+revoke all on function accounts_dep.pw_watch(), accounts_dep.pw_watch_sheet(), accounts_dep.pw_note(text, text, text, jsonb),
   accounts_dep.pw_set_month_closed(integer, integer, boolean) from public;
 grant execute on function accounts_dep.pw_note(text, text, text, jsonb),
   accounts_dep.pw_set_month_closed(integer, integer, boolean) to sys;
 )SQL";
 
 const char* const kFunctions[] = {
-    "accounts_dep.pw_month_key(jsonb,text)", "accounts_dep.pw_month_check(integer,integer)",
     "accounts_dep.pw_watch()", "accounts_dep.pw_watch_sheet()", "accounts_dep.pw_note(text,text,text,jsonb)",
     "accounts_dep.pw_set_month_closed(integer,integer,boolean)",
 };
