@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     }
     PwApplication qapp(argc, argv);
     PwApplication::loadTranslations(&qapp);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(pwVersion));
     ServerBounds::setCurrent(Startup::bounds(Startup::configFiles()));
     DesktopSeam seam(stamp);
     int code = 0;

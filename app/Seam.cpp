@@ -1,6 +1,7 @@
 #include "Seam.h"
 #include "DbError.h"
 #include "ServerBounds.h"
+#include "timesheets/rules/MonthClose.h"
 #include <QProgressDialog>
 #include <QApplication>
 #include <QDesktopServices>
@@ -55,7 +56,12 @@ bool Seam::guarded(const std::function<void()>& handler)
     } catch (const Cancelled& e) {
         message(QMessageBox::Information, QStringLiteral("Табель"), e.message());
     } catch (const DbError& e) {
-        dbError(e.message());
+        // A change the server refused because its month is closed is said in words.
+        const QString closed = MonthClose::refusal(e);
+        if (!closed.isEmpty())
+            message(QMessageBox::Warning, QStringLiteral("Месяц закрыт"), closed);
+        else
+            dbError(e.message());
     }
     return false;
 }

@@ -2,7 +2,9 @@
 #include "App.h"
 #include "Seam.h"
 #include "TDataModule6.h"
+#include "timesheets/rules/MonthClose.h"
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -50,3 +52,25 @@ void setDefaultButton(QPushButton* button, bool on)
 
 BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
+bool showMonthState(Connection& c, int month, int year, QLabel* label, const QVector<QWidget*>& entry)
+{
+    const bool closed = MonthClose::isClosed(c, month, year);
+    if (label)
+        label->setText(closed ? QStringLiteral("Месяц закрыт") : QString());
+    const char* const mark = "pwClosedMonth";
+    for (QWidget* w : entry) {
+        if (closed && w->isEnabled()) {
+            w->setEnabled(false);
+            w->setProperty(mark, true);
+            w->setToolTip(QStringLiteral("Месяц %1 закрыт: его записи не изменяются.").arg(MonthClose::monthText(month, year)));
+        } else if (!closed && w->property(mark).toBool()) {
+            w->setEnabled(true);
+            w->setProperty(mark, false);
+            w->setToolTip(QString());
+        } else if (closed && w->property(mark).toBool()) {
+            w->setToolTip(QStringLiteral("Месяц %1 закрыт: его записи не изменяются.").arg(MonthClose::monthText(month, year)));
+        }
+    }
+    return closed;
+}

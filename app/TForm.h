@@ -6,6 +6,8 @@ class App;
 class Seam;
 class TDataModule6;
 class QLineEdit;
+class QLabel;
+class Connection;
 class QPushButton;
 
 // Base of every window: its mode (Tag), the way to the application object, and the
@@ -41,6 +43,11 @@ protected:
     // Dialogs open centred over the main window.
     void showEvent(QShowEvent* event) override;
 };
+
+// Shows whether a month is closed: the label says "Месяц закрыт" (or nothing), and the entry
+// buttons are disabled with the reason in their tooltip; a button disabled for another
+// reason (the role) stays so when the month is open. Returns whether it is closed.
+bool showMonthState(Connection& c, int month, int year, QLabel* label, const QVector<QWidget*>& entry);
 
 // Whole-number input: digits only, whether typed or pasted.
 void acceptDigitsOnly(QLineEdit* edit);

@@ -4,8 +4,9 @@
 //   8 foremen × 1,000 saves, changes (moves included) and deletions of journal records of
 //   one month, on a few workers and days; 2 clerks with household works; a planner
 //   rebuilding the month every few seconds; an accountant repricing it; one product and one
-//   operation deleted in the middle.
-// At the end the four invariants are checked by statements of the harness's own; saves per
+//   operation deleted in the middle; a closer closing and reopening the month all along
+//   (the database has the closed months and the history that "Структура БД" makes).
+// At the end the five invariants are checked by statements of the harness's own; saves per
 // second and the median and 99th percentile of a save under load are printed beside the
 // same saves made alone. Exit code 1 when an invariant does not hold.
 //   bench_load DATABASE SOCKET_DIR [--small]
@@ -16,6 +17,8 @@
 #include "ServerCall.h"
 #include "load/LoadChecks.h"
 #include "load/LoadClient.h"
+#include "SchemaUpgrade.h"
+#include "timesheets/rules/ShiftTimesheet.h"
 #include "TestDb.h"
 #include "rules/Shell.h"
 #include <QCoreApplication>
@@ -186,6 +189,17 @@ int Driver::run()
     month_ = last.value(0).toInt();
     year_ = last.value(1).toInt();
     Load::makePool(*db_, 7);
+    // Closed months and the history, as "Структура БД" makes them (by the owner of the tables).
+    {
+        auto owner = site_ ? TestDb::connect(scratch_, QStringLiteral("load_owner"), TestDb::Role::Site)
+                           : connect(scratch_, QStringLiteral("load_owner"));
+        const SchemaUpgrade::Outcome up = SchemaUpgrade::run(*owner);
+        if (!up.forbidden.isEmpty() || !up.busy.isEmpty())
+            throw DbError(SchemaUpgrade::rightsMessage(up));
+    }
+    // The month's timesheet as its journal makes it: the closer may refuse every rebuild of
+    // the planner, and the cells are checked against the journal at the end.
+    ShiftTimesheet::rebuild(*db_, month_, year_);
     std::printf("month %d.%d of %s; %d foremen × %d, %d clerks × %d, a planner, an accountant, a deleter\n", month_, year_,
                 qPrintable(base_), size_.foremen, size_.foremanActions, size_.clerks, size_.clerkActions);
 
@@ -200,6 +214,7 @@ int Driver::run()
     clock.start();
     start(Load::Role::Planner, 0, 0);
     start(Load::Role::Accountant, 0, 0);
+    start(Load::Role::Closer, 0, 0);
     for (int i = 0; i < size_.foremen; ++i)
         start(Load::Role::Foreman, size_.foremanActions, 1 + i);
     for (int i = 0; i < size_.clerks; ++i)
@@ -266,6 +281,7 @@ int Driver::report(double, qint64 deadlocksBefore)
         {"3. no row points at a deleted worker, operation or product", Load::orphans(*db_)},
         {"4. only the program's own refusals, no deadlock",
          errors + (deadlocks ? QStringList{QStringLiteral("deadlocks: %1").arg(deadlocks)} : QStringList{})},
+        {"5. no journal or household change while the month was closed", Load::changesWhileClosed(*db_)},
     };
     int failed = 0;
     for (const auto& c : checks) {

@@ -6,6 +6,7 @@
 #include "Rows.h"
 #include "SqlText.h"
 #include "Transaction.h"
+#include "Watch.h"
 
 namespace LegacyImport {
 
@@ -230,8 +231,13 @@ Outcome run(Connection& source, Connection& target, const Progress& progress)
         tables << QString::fromLatin1(s.target);
     // Clients writing meanwhile would take ids the copy is about to bring.
     Locks::tables(target, tables);
-    for (const Step& s : steps())
+    Watch::beginBulk(target);
+    QStringList counts;
+    for (const Step& s : steps()) {
         out.copied.push_back({QString::fromLatin1(s.source), QString::fromLatin1(s.target), copy(source, target, s, progress)});
+        counts << QStringLiteral("\"%1\": %2").arg(QString::fromLatin1(s.target)).arg(out.copied.last().rows);
+    }
+    Watch::note(target, QStringLiteral("import"), QString(), QString(), QLatin1Char('{') + counts.join(QStringLiteral(", ")) + QLatin1Char('}'));
     for (const QString& table : tables)
         moveSequence(target, table);
     return out;

@@ -5,6 +5,7 @@
 #include "Rows.h"
 #include "SqlText.h"
 #include "Transaction.h"
+#include "Watch.h"
 
 namespace SchemaUpgrade {
 
@@ -107,6 +108,15 @@ const QVector<Step>& steps()
         s << index("fatigue_date", "accounts_dep.fatigue", QStringLiteral("d_date"));
         s << index("norm_o_id", "accounts_dep.norm", QStringLiteral("o_id"));
         s << index("oper_i_id", "accounts_dep.oper", QStringLiteral("i_id"));
+        // Closed months and the history of changes: the tables and functions, then a
+        // trigger on each watched table (each a step: a table the role does not own is named).
+        Step watch{QStringLiteral("закрытие месяцев и история изменений"), Watch::objectsSql(),
+                   QStringLiteral("accounts_dep"), QStringLiteral("has_schema_privilege('accounts_dep', 'CREATE')"),
+                   Watch::objectsDone()};
+        s << watch;
+        for (const Watch::Watched& w : Watch::watched())
+            s << onRelation(QStringLiteral("триггер %1").arg(QLatin1String(w.table)), Watch::triggerSql(w),
+                            QLatin1String(w.table), Watch::triggerDone(w));
         return s;
     }();
     return all;

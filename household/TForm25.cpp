@@ -61,6 +61,8 @@ void TForm25::FormActivate()
     fatigue->setParam(QStringLiteral("d_date"), journalDate());
     fatigue->open();
     cur_smena = 1;
+    showMonthState(dm().ADO_DB, journalDate().month(), journalDate().year(), ui->LabelClosed,
+                   {ui->Button1, ui->Button2, ui->Button3, ui->Button4});
 }
 
 void TForm25::DTPicker1Change()
@@ -69,6 +71,8 @@ void TForm25::DTPicker1Change()
     fatigue->close();
     fatigue->setParam(QStringLiteral("d_date"), journalDate());
     fatigue->open();
+    showMonthState(dm().ADO_DB, journalDate().month(), journalDate().year(), ui->LabelClosed,
+                   {ui->Button1, ui->Button2, ui->Button3, ui->Button4});
 }
 
 void TForm25::CBox1Click() { ui->CBox1->setStyleSheet(ui->CBox1->isChecked() ? kHolidayOn : QString()); }

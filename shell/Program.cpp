@@ -27,6 +27,8 @@
 #include "household/TForm25.h"
 #include "household/TForm26.h"
 #include "timesheets/TForm27.h"
+#include "timesheets/TForm29.h"
+#include "reports/TForm30.h"
 #include <functional>
 
 namespace {
@@ -57,6 +59,8 @@ const Entry kWindows[] = {
     {"TForm25", [](App& a) { return new TForm25(a); }},
     {"TForm26", [](App& a) { return new TForm26(a); }},
     {"TForm27", [](App& a) { return new TForm27(a); }},
+    {"TForm29", [](App& a) { return new TForm29(a); }},
+    {"TForm30", [](App& a) { return new TForm30(a); }},
 };
 } // namespace
 

@@ -14,6 +14,10 @@
 #include "timesheets/TForm19.h"
 #include "household/TForm25.h"
 #include "timesheets/TForm27.h"
+#include "timesheets/TForm29.h"
+#include "reports/TForm30.h"
+#include "timesheets/rules/MonthClose.h"
+#include "Watch.h"
 #include "Seam.h"
 #include "TDataModule6.h"
 #include "TForm23.h"
@@ -73,9 +77,14 @@ const QVector<Menu> kMenus = {
       {"N13", "Табель по сменам", &TForm1::N13Click},
       {"N14", "Табель хоз. работ", &TForm1::N14Click},
       {"N15", "Табель ср. сдельная", &TForm1::N15Click},
-      {"N17", "Общий табель", &TForm1::N17Click}},
+      {"N17", "Общий табель", &TForm1::N17Click},
+      {"N18", "Закрыть месяц…", &TForm1::N18Click}},
      false},
-    {"N7", "Отчеты", {{"N10", "Сводные отчеты", &TForm1::N10Click}}, false},
+    {"N7", "Отчеты",
+     {{"N10", "Сводные отчеты", &TForm1::N10Click},
+      {"N19", "История изменений", &TForm1::N19Click},
+      {"N20", "История записи", &TForm1::N20Click}},
+     false},
 };
 const QKeySequence kMaintenanceChord(Qt::CTRL | Qt::SHIFT | Qt::Key_F12);
 const QString kShiftOn = QStringLiteral("QRadioButton { background-color: rgb(0, 128, 0); font-weight: bold; }");
@@ -229,6 +238,7 @@ void TForm1::openJournal(const QDate& day)
     }
     for (Query* q : dm().smenaQueries())
         q->open();
+    showMonthState(dm().ADO_DB, day.month(), day.year(), nullptr, {ui->Button1, ui->Button2, ui->Button3});
 }
 
 void TForm1::FormActivate()
@@ -359,12 +369,52 @@ void TForm1::N17Click() { showMonthSheet(app, MonthSheets::Variant::General); }
 
 void TForm1::N13Click() { app.form<TForm19>()->showFor(workingDay()); }
 
+void TForm1::N18Click()
+{
+    if (!Watch::available(dm().ADO_DB)) {
+        seam().message(QMessageBox::Warning, QStringLiteral("Закрытие месяца"), QString::fromUtf8(MonthClose::kUnavailable));
+        return;
+    }
+    app.form<TForm29>()->showFor(workingDay());
+}
+
 void TForm1::N10Click()
 {
     auto* f18 = app.form<TForm18>();
     const QDate today = seam().today();
     f18->setPeriod(JournalRules::previousMonthStart(today), JournalRules::monthStart(today));
     showModal(f18);
+}
+
+static bool historyKept(App& app)
+{
+    if (Watch::available(app.DataModule6()->ADO_DB))
+        return true;
+    app.seam().message(QMessageBox::Warning, QStringLiteral("История изменений"), QString::fromUtf8(MonthClose::kUnavailable));
+    return false;
+}
+
+void TForm1::N19Click()
+{
+    if (!historyKept(app))
+        return;
+    const QDate today = seam().today();
+    History::Filter f;
+    f.from = JournalRules::previousMonthStart(today);
+    f.to = today;
+    app.form<TForm30>()->showFor(f);
+}
+
+void TForm1::N20Click()
+{
+    Query* q = currentQuery();
+    if (q->isEmpty() || !historyKept(app))
+        return;
+    History::Filter f;
+    f.from = f.to = seam().today();
+    f.table = QStringLiteral("accounts_dep.smena");
+    f.key = QString::number(q->asInteger(QStringLiteral("id")));
+    app.form<TForm30>()->showFor(f);
 }
 
 void TForm1::MaintenanceChord()

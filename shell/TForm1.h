@@ -75,6 +75,9 @@ public slots:
     void N14Click();
     void N15Click();
     void N17Click();
+    void N18Click();
+    void N19Click();
+    void N20Click();
     void N10Click();
     void N5Click();
     void N12Click();

@@ -1,4 +1,6 @@
 #include "TForm23.h"
+#include <QCoreApplication>
+#include <QSysInfo>
 #include "App.h"
 #include "DbError.h"
 #include "Seam.h"
@@ -94,13 +96,18 @@ void TForm23::Button1Click()
     f1->cur_smena = 1;
     f1->login_code = Shell::trimLogin(ui->Edit1->text());
     const Shell::Role role = Shell::roleForCode(f1->login_code);
-    f1->setTimesheetMenuEnabled(role == Shell::Role::Administrator);
+    f1->setTimesheetMenuEnabled(role == Shell::Role::Administrator || role == Shell::Role::Planning);
     if (role == Shell::Role::None) {
         error(QStringLiteral("Введены неверные данные."));
         return;
     }
     for (Query* q : dm().smenaQueries())
         q->setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+    // Every session of the program carries who works, for the history of changes.
+    const QString osUser = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    dm().ADO_DB.setSessionSetting(QStringLiteral("pw.who"),
+                                  Shell::whoSetting(role, osUser, QSysInfo::machineHostName(),
+                                                    QCoreApplication::applicationVersion()));
     switchOffRole(f1->login_code);
     hide();
     showModal(f1);

@@ -208,7 +208,8 @@ private slots:
         QCOMPARE(texts(*t.check, "select indexname from pg_indexes where indexname not like '%pkey' and schemaname in "
                                  "('accounts_dep', 'cmn_contractor') order by 1"),
                  (QStringList{"fatigue_date", "fatigue_p_date", "h_tabel_key", "h_tabel_month", "norm_o_id", "oper_i_id",
-                              "person_worker_number", "smena_data_smena", "smena_i_id", "smena_w_id_data"}));
+                              "person_worker_number", "pw_history_at", "pw_history_row", "smena_data_smena", "smena_i_id",
+                              "smena_w_id_data"}));
         QCOMPARE(texts(*t.check, "select count(*) from pg_proc where proname = 'person_code'"), QStringList{"0"});
         QCOMPARE(t.scalar("select format('%s/%s', i_holiday, i_night) from accounts_dep.fatigue").toString(), QString("0/0"));
 
@@ -259,7 +260,7 @@ private slots:
         QCOMPARE(t.seam.shown.size(), 1);
         QCOMPARE(t.seam.last()->text,
                  QString("Не выполнено, потому что таблицы заняты другими пользователями: индекс accounts_dep.smena_data_smena, "
-                         "индекс accounts_dep.smena_w_id_data, индекс accounts_dep.smena_i_id. Команду «Структура БД» "
+                         "индекс accounts_dep.smena_w_id_data, индекс accounts_dep.smena_i_id, триггер accounts_dep.smena. Команду «Структура БД» "
                          "можно запустить ещё раз, когда они освободятся."));
         // The other indexes are there, and the writer went on writing meanwhile.
         QCOMPARE(texts(*t.check, "select count(*) from pg_indexes where indexname in ('h_tabel_key', 'oper_i_id')"),
@@ -306,7 +307,8 @@ private slots:
         QCOMPARE(t.seam.last()->text, QString("Структура БД изменена не полностью: у пользователя sys нет прав владельца на "
                                               "cmn_contractor.person, accounts_dep.smena, accounts_dep.h_tabel, "
                                               "accounts_dep.fatigue, accounts_dep.norm, "
-                                              "accounts_dep.oper. Эти шаги пропущены, остальные выполнены."));
+                                              "accounts_dep.oper, accounts_dep, accounts_dep.vid_oper, accounts_dep.person, "
+                                              "cmn_gds_and_srv.gds_and_srv. Эти шаги пропущены, остальные выполнены."));
         // The client works as before.
         click(t, "TForm1", "Button8");
         QCOMPARE(t.dm().smenaQuery(1)->recordCount(), 3);

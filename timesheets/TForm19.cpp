@@ -121,6 +121,7 @@ void TForm19::ComboBox1Change()
     // The titles take the new marks.
     for (QueryModel* model : models_)
         emit model->headerDataChanged(Qt::Horizontal, 1, 31);
+    showMonthState(dm().ADO_DB, m, y, ui->LabelClosed, {ui->Button1});
 }
 
 QVariant TForm19::look(const QueryModel& m, int row, int column, int role) const

@@ -123,6 +123,7 @@ void TForm27::ComboBox1Change()
     // The columns of the month before the rows, so the grid is laid out once.
     markDays();
     cur_tabel->open();
+    showMonthState(dm().ADO_DB, month_, year_, ui->LabelClosed, {});
     for (Query* q : {all_price, price, price7, price8}) {
         q->close();
         setTotalParams(*q, month_, year_, q == all_price);

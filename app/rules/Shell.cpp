@@ -1,4 +1,6 @@
 #include "Shell.h"
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <cstring>
 
@@ -177,8 +179,9 @@ SwitchedOff switchedOff(Role role)
     const QStringList reportButtons = {"Button1", "Button2", "Button4", "Button6"};
     switch (role) {
     case Role::Planning:
+        // The menu "Табель" opens for the close of a month alone.
         return {QStringList{"Button1", "Button2", "Button3", "RadioButton1", "RadioButton2", "RadioButton3",
-                            "RadioButton4", "CBox1", "Button8", "DBGrid2", "DateT"} + menus,
+                            "RadioButton4", "CBox1", "Button8", "DBGrid2", "DateT", "N2", "N9", "N13", "N14", "N15", "N17"},
                 {}};
     case Role::Foreman:
         return {QStringList{"Button2", "Button3"} + menus, reportButtons};
@@ -187,6 +190,32 @@ SwitchedOff switchedOff(Role role)
     default:
         return {};
     }
+}
+
+QString roleName(Role role)
+{
+    switch (role) {
+    case Role::Administrator:
+        return QStringLiteral("администратор");
+    case Role::Planning:
+        return QStringLiteral("планирование");
+    case Role::Foreman:
+        return QStringLiteral("мастер");
+    case Role::Warehouse:
+        return QStringLiteral("склад");
+    case Role::None:
+        break;
+    }
+    return {};
+}
+
+QString whoSetting(Role role, const QString& osUser, const QString& host, const QString& version)
+{
+    const QJsonObject o{{QStringLiteral("role"), roleName(role)},
+                        {QStringLiteral("user"), osUser},
+                        {QStringLiteral("host"), host},
+                        {QStringLiteral("version"), version}};
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
 } // namespace Shell

@@ -52,4 +52,10 @@ struct SwitchedOff {
 };
 SwitchedOff switchedOff(Role role);
 
+// Who works, as the history of changes names him: the program's login role, the computer's
+// user and host names and the program's version, as a JSON object (the session's pw.who).
+QString whoSetting(Role role, const QString& osUser, const QString& host, const QString& version);
+// The role's name in the history.
+QString roleName(Role role);
+
 } // namespace Shell

@@ -119,4 +119,19 @@ qint64 deadlocks(Connection& c)
         .toLongLong();
 }
 
+QStringList changesWhileClosed(Connection& c)
+{
+    QStringList out;
+    const auto r = c.select(QStringLiteral(
+        "with marks as (select id, action, lead(id) over (order by id) as next from accounts_dep.pw_history "
+        "where action in ('close', 'reopen')) "
+        "select format('%s %s %s at %s (closed by history row %s)', h.tbl, h.key, h.action, h.at, m.id) "
+        "from marks m join accounts_dep.pw_history h on h.id > m.id and (m.next is null or h.id < m.next) "
+        "and h.tbl in ('accounts_dep.smena', 'accounts_dep.fatigue') and h.action in ('insert', 'update', 'delete') "
+        "where m.action = 'close' order by h.id"));
+    for (const auto& row : r.rows)
+        out << row.value(0).toString();
+    return out;
+}
+
 } // namespace Load

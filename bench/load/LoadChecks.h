@@ -16,6 +16,10 @@ QStringList cellsOutOfStep(Connection& c, int month, int year);
 QStringList duplicates(Connection& c, int month, int year);
 // 3. No row points at a deleted worker, operation, product or kind.
 QStringList orphans(Connection& c);
+// 5. No journal or household change landed while the month was closed: none of their
+//    history rows of a row's insert, change or deletion lies between a close and the
+//    reopen after it (a repricing that found nothing to change leaves its summary there).
+QStringList changesWhileClosed(Connection& c);
 // The server's count of deadlocks in the database so far.
 qint64 deadlocks(Connection& c);
 

@@ -1,4 +1,6 @@
 #include "LoadClient.h"
+#include "Watch.h"
+#include "timesheets/rules/MonthClose.h"
 #include "Connection.h"
 #include "DbError.h"
 #include "SqlText.h"
@@ -19,7 +21,7 @@ namespace Load {
 using SqlText::num;
 
 namespace {
-const char* const kRoles[] = {"foreman", "clerk", "planner", "accountant", "deleter"};
+const char* const kRoles[] = {"foreman", "clerk", "planner", "accountant", "deleter", "closer"};
 
 // What a client did, printed at its end.
 struct Tally {
@@ -144,6 +146,15 @@ double timed(const std::function<void()>& fn)
     return t.nsecsElapsed() / 1e6;
 }
 
+// A change refused because its month is closed is one of the program's refusals.
+void failed(Tally& out, const DbError& e, const QString& what = QStringLiteral("change"))
+{
+    if (Watch::closedMonth(e))
+        ++out.outcomes[what + QStringLiteral(":Closed")];
+    else
+        out.errors << e.message();
+}
+
 void foreman(Connection& c, const ClientArgs& a, const Pool& p, Tally& out)
 {
     Dice d(a.seed);
@@ -175,7 +186,7 @@ void foreman(Connection& c, const ClientArgs& a, const Pool& p, Tally& out)
                 ++out.outcomes[removed.found ? QStringLiteral("delete:Deleted") : QStringLiteral("delete:Gone")];
             }
         } catch (const DbError& e) {
-            out.errors << e.message();
+            failed(out, e);
         }
         progress(i + 1);
     }
@@ -212,7 +223,7 @@ void clerk(Connection& c, const ClientArgs& a, const Pool& p, Tally& out)
                 ++out.outcomes[found ? QStringLiteral("household delete:Deleted") : QStringLiteral("household delete:Gone")];
             }
         } catch (const DbError& e) {
-            out.errors << e.message();
+            failed(out, e);
         }
         progress(i + 1);
     }
@@ -226,7 +237,7 @@ void repeat(const ClientArgs& a, Tally& out, const QString& what, const std::fun
             fn();
             ++out.outcomes[what];
         } catch (const DbError& e) {
-            out.errors << e.message();
+            failed(out, e, what);
         }
         QThread::msleep(a.pauseMs);
     } while (!QFile::exists(a.stopFile));
@@ -245,14 +256,14 @@ void deleter(Connection& c, const Pool& p, Tally& out)
                 break;
             }
     } catch (const DbError& e) {
-        out.errors << e.message();
+        failed(out, e, QStringLiteral("deletion"));
     }
 }
 } // namespace
 
 Role roleOf(const QString& name)
 {
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < int(std::size(kRoles)); ++i)
         if (name == QLatin1String(kRoles[i]))
             return Role(i);
     qFatal("no role %s", qPrintable(name));
@@ -355,6 +366,17 @@ int runClient(const ClientArgs& a)
         case Role::Deleter:
             deleter(c, p, out);
             break;
+        case Role::Closer: {
+            // Closes the month and reopens it, over and over, while the others work.
+            bool closing = true;
+            repeat(a, out, QStringLiteral("close/reopen"), [&] {
+                MonthClose::setClosed(c, a.month, a.year, closing);
+                closing = !closing;
+            });
+            if (!closing)
+                MonthClose::setClosed(c, a.month, a.year, false);
+            break;
+        }
         }
     } catch (const DbError& e) {
         out.errors << e.message();

@@ -15,7 +15,7 @@ class Connection;
 //   ERROR text            any database error (none is expected)
 namespace Load {
 
-enum class Role { Foreman, Clerk, Planner, Accountant, Deleter };
+enum class Role { Foreman, Clerk, Planner, Accountant, Deleter, Closer };
 Role roleOf(const QString& name);
 QString nameOf(Role role);
 
@@ -26,8 +26,8 @@ struct ClientArgs {
     int month = 0, year = 0;
     int actions = 0;     // foremen and clerks: how many
     quint32 seed = 0;
-    int pauseMs = 0;     // planner and accountant: between two runs
-    QString stopFile;    // planner and accountant: run until it exists
+    int pauseMs = 0;     // planner, accountant, closer: between two runs
+    QString stopFile;    // planner, accountant, closer: run until it exists
     bool savesOnly = false; // the lone foreman: new records and changes only
 };
 QStringList argsOf(const ClientArgs& a);

@@ -4,6 +4,7 @@
 #include "Rows.h"
 #include "SqlText.h"
 #include "Transaction.h"
+#include "Watch.h"
 #include <QStringList>
 
 namespace HouseholdRecords {
@@ -111,7 +112,11 @@ int reprice(Connection& c, int month, int year)
     // record before it asks for the month, and the two would otherwise wait for each other.
     Locks::rows(c, Locks::Table::HouseholdRecord, averageRateRecords(month, year), Locks::RowMode::Update);
     Locks::take(c, {Locks::month(month, year, false)});
-    return c.executeCount(repriceStatement(month, year));
+    Watch::beginBulk(c);
+    const int n = c.executeCount(repriceStatement(month, year));
+    Watch::note(c, QStringLiteral("reprice"), QStringLiteral("accounts_dep.fatigue"), Watch::monthKey(month, year),
+                QStringLiteral("{\"fatigue\": %1}").arg(n));
+    return n;
 }
 
 } // namespace HouseholdRecords

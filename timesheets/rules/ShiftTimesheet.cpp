@@ -4,6 +4,7 @@
 #include "app/rules/ProductionCalendar.h"
 #include "SqlText.h"
 #include "Transaction.h"
+#include "Watch.h"
 
 namespace ShiftTimesheet {
 
@@ -86,9 +87,11 @@ void rebuild(Connection& c, int month, int year, const std::function<void(int, i
     // Saves of this month wait until the rebuilt rows are committed, then land on them.
     Locks::take(c, {Locks::month(month, year, false)});
     step(1);
-    c.execute(deleteShiftRows(month, year));
+    const int removed = c.executeCount(deleteShiftRows(month, year));
     step(2);
-    c.execute(insertShiftRows(month, year));
+    const int made = c.executeCount(insertShiftRows(month, year));
+    Watch::note(c, QStringLiteral("rebuild"), QStringLiteral("accounts_dep.h_tabel"), Watch::monthKey(month, year),
+                QStringLiteral("{\"deleted\": %1, \"inserted\": %2}").arg(removed).arg(made));
     step(3);
 }
 
