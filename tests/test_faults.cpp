@@ -37,18 +37,6 @@ namespace {
 const QString kUnsaved = QStringLiteral("изменения не сохранены");
 const QString kLost = QStringLiteral("Связь с сервером базы данных прервалась");
 
-// Worker 3 on the main window's day (1 April) and shift 1, 7 hours, in the dialog.
-void fillRecord(TestApp& t, QDialog* d)
-{
-    t.find<QLineEdit>("TForm11", "Edit1")->setText("Васильев В.В.");
-    d->setProperty("worker_id", 3);
-    t.dm().Oper->open();
-    QVERIFY(t.dm().Oper->locate("id", 200));
-    QVERIFY(t.invoke("TForm11", "takeOperation"));
-    t.find<QLineEdit>("TForm11", "Edit3")->setText("1");
-    t.find<QLineEdit>("TForm11", "Edit6")->setText("7");
-}
-
 // Everything a client writes, as one text: equal texts, equal contents.
 QString contents(Connection& c)
 {
@@ -102,31 +90,10 @@ private slots:
         // The save stops after its journal insert; meanwhile the server goes down and up.
         Gate::install(*t.check, {"accounts_dep.smena"}, false, "insert");
         Gate::close(*t.check);
-        int stopped = 0;
-        std::thread restarter([&] {
-            auto look = TestDb::connect(t.database, "restarter");
-            stopped = Gate::waiter(*look);
-            look.reset();
+        saveInterruptedThenAgain(t, [&] {
             cluster->stop();
             cluster->start();
         });
-        t.seam.onModal("TForm11", [&](QDialog* d) {
-            fillRecord(t, d);
-            t.seam.expectDbError();
-            click(t, "TForm11", "Button1");
-            restarter.join();
-            QVERIFY(stopped != 0);
-            QVERIFY(d->isVisible());
-            QVERIFY2(t.seam.last()->text.contains(kUnsaved), qPrintable(t.seam.last()->text));
-            // The next press connects again and saves, once.
-            t.seam.clearShown();
-            click(t, "TForm11", "Button1");
-            QVERIFY(!d->isVisible());
-        });
-        click(t, "TForm1", "Button1");
-        if (restarter.joinable())
-            restarter.join();
-        QVERIFY(t.seam.shown.isEmpty());
         t.check = TestDb::connect(t.database, "check_after_restart");
         QCOMPARE(t.scalar("select count(*) from accounts_dep.smena where w_id=3 and smena=1 and data='2025-04-01'").toInt(), 1);
         QCOMPARE(t.scalar("select d1 from accounts_dep.h_tabel where w_id=3 and smena=1 and month=4").toInt(), 7);

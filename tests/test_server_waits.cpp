@@ -36,18 +36,6 @@ Q_DECLARE_METATYPE(CuttingProxy::Cut)
 namespace {
 const QString kUnsaved = QStringLiteral("изменения не сохранены");
 
-// Worker 3 on the main window's day (1 April) and shift 1, 7 hours, in the dialog.
-void fillRecord(TestApp& t, QDialog* d)
-{
-    t.find<QLineEdit>("TForm11", "Edit1")->setText("Васильев В.В.");
-    d->setProperty("worker_id", 3);
-    t.dm().Oper->open();
-    QVERIFY(t.dm().Oper->locate("id", 200));
-    QVERIFY(t.invoke("TForm11", "takeOperation"));
-    t.find<QLineEdit>("TForm11", "Edit3")->setText("1");
-    t.find<QLineEdit>("TForm11", "Edit6")->setText("7");
-}
-
 const QString kRecords =
     QStringLiteral("select count(*) from accounts_dep.smena where w_id=3 and smena=1 and data='2025-04-01'");
 // Locks of the program's sessions still held on the server.

@@ -1,6 +1,8 @@
 #include "WindowDriver.h"
+#include "Gate.h"
 #include "Query.h"
 #include "TForm.h"
+#include "TDataModule6.h"
 #include "TForm1.h"
 #include "TestDb.h"
 #include <QDateEdit>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <thread>
 
 QLineEdit* edit(TestApp& t, const QString& window, const QString& name)
 {
@@ -100,4 +103,43 @@ void checkWholeMonthShows(QTableView* grid, int firstDay, const QDate& month, co
     QFont bold = grid->font();
     bold.setBold(true);
     QVERIFY2(QFontMetrics(bold).horizontalAdvance(QStringLiteral("24")) + 2 <= 20, name);
+}
+
+void fillRecord(TestApp& t, QDialog* d)
+{
+    t.find<QLineEdit>("TForm11", "Edit1")->setText("Васильев В.В.");
+    d->setProperty("worker_id", 3);
+    t.dm().Oper->open();
+    QVERIFY(t.dm().Oper->locate("id", 200));
+    QVERIFY(t.invoke("TForm11", "takeOperation"));
+    t.find<QLineEdit>("TForm11", "Edit3")->setText("1");
+    t.find<QLineEdit>("TForm11", "Edit6")->setText("7");
+}
+
+void saveInterruptedThenAgain(TestApp& t, const std::function<void()>& interrupt)
+{
+    int stopped = 0;
+    std::thread interrupter([&] {
+        auto look = TestDb::connect(t.database, "interrupter");
+        stopped = Gate::waiter(*look);
+        look.reset();
+        interrupt();
+    });
+    t.seam.onModal("TForm11", [&](QDialog* d) {
+        fillRecord(t, d);
+        t.seam.expectDbError();
+        click(t, "TForm11", "Button1");
+        interrupter.join();
+        QVERIFY(stopped != 0);
+        QVERIFY(d->isVisible());
+        QVERIFY2(t.seam.last()->text.contains(QStringLiteral("изменения не сохранены")),
+                 qPrintable(t.seam.last()->text));
+        t.seam.clearShown();
+        click(t, "TForm11", "Button1");
+        QVERIFY(!d->isVisible());
+    });
+    click(t, "TForm1", "Button1");
+    if (interrupter.joinable())
+        interrupter.join();
+    QVERIFY(t.seam.shown.isEmpty());
 }

@@ -2,8 +2,11 @@
 #include "ScriptedSeam.h"
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+class Connection;
 class QDate;
+class QDialog;
 class QTableView;
 class QLineEdit;
 class QWidget;
@@ -26,6 +29,15 @@ void type(QWidget* w, const QString& text);
 QStringList columnTexts(Query* q, const QString& field);
 // The same with the padding of fixed-width columns trimmed.
 QStringList trimmedTexts(Query* q, const QString& field);
+
+// The entry dialog filled in: worker 3 on the main window's day and shift, operation 200,
+// one piece, 7 hours.
+void fillRecord(TestApp& t, QDialog* d);
+
+// A save from the entry dialog held by a closed gate (Gate) after its journal insert while
+// interrupt runs (the server goes away); the user is told nothing was saved, and the next
+// press saves, once.
+void saveInterruptedThenAgain(TestApp& t, const std::function<void()>& interrupt);
 
 // The main window on a day and shift, as the user picks them.
 void workOn(TestApp& t, const QDate& day, int shift);
