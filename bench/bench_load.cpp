@@ -17,6 +17,7 @@
 #include "ServerCall.h"
 #include "load/LoadChecks.h"
 #include "load/LoadClient.h"
+#include "load/LoadProcess.h"
 #include "SchemaUpgrade.h"
 #include "timesheets/rules/ShiftTimesheet.h"
 #include "TestDb.h"
@@ -24,12 +25,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -41,44 +39,8 @@ struct Size {
 const Size kFull{8, 1000, 2, 500, 3000, 2000, 300};
 const Size kSmall{4, 50, 2, 25, 300, 300, 30};
 
-// A running client and what it has said so far.
-struct Client {
-    Load::Role role;
-    std::unique_ptr<QProcess> process;
-    QByteArray pending;
-    int progress = 0;
-    QMap<QString, int> outcomes;
-    QVector<double> saves;
-    QStringList errors;
-    bool finished = false;
-
-    void read()
-    {
-        pending += process->readAllStandardOutput();
-        int nl;
-        while ((nl = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(pending.left(nl));
-            pending.remove(0, nl + 1);
-            const QString what = line.section(QLatin1Char(' '), 0, 0), rest = line.section(QLatin1Char(' '), 1);
-            if (what == QLatin1String("PROGRESS"))
-                progress = rest.toInt();
-            else if (what == QLatin1String("SAVE"))
-                saves << rest.toDouble();
-            else if (what == QLatin1String("OUTCOME"))
-                outcomes[rest.section(QLatin1Char(' '), 0, -2)] += rest.section(QLatin1Char(' '), -1).toInt();
-            else if (what == QLatin1String("ERROR"))
-                errors << rest;
-        }
-    }
-};
-
-double percentile(QVector<double> v, double p)
-{
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min<qsizetype>(v.size() - 1, qsizetype(p * v.size()))];
-}
+using Client = Load::Process;
+using Load::percentile;
 
 class Driver {
 public:
@@ -96,7 +58,6 @@ private:
     std::unique_ptr<Connection> admin(const QString& name);
     void copyDatabase();
     Client& start(Load::Role role, int actions, quint32 seed, bool savesOnly = false);
-    void waitFor(const std::function<bool()>& done, const std::function<void()>& meanwhile = {});
     int report(double seconds, qint64 deadlocksBefore);
 
     QString base_, socketDir_;
@@ -151,32 +112,8 @@ Client& Driver::start(Load::Role role, int actions, quint32 seed, bool savesOnly
     a.pauseMs = role == Load::Role::Planner ? size_.planPauseMs : size_.repricePauseMs;
     a.stopFile = stopFile_;
     a.savesOnly = savesOnly;
-    auto c = std::make_unique<Client>();
-    c->role = role;
-    c->process = std::make_unique<QProcess>();
-    c->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    Client* raw = c.get();
-    QObject::connect(c->process.get(), &QProcess::readyReadStandardOutput, [raw] { raw->read(); });
-    QObject::connect(c->process.get(), &QProcess::finished, [raw](int code, QProcess::ExitStatus status) {
-        raw->read();
-        raw->finished = true;
-        if (status != QProcess::NormalExit || code != 0)
-            raw->errors << QStringLiteral("the client ended with %1").arg(code);
-    });
-    c->process->start(QCoreApplication::applicationFilePath(), Load::argsOf(a));
-    clients_.push_back(std::move(c));
-    return *raw;
-}
-
-void Driver::waitFor(const std::function<bool()>& done, const std::function<void()>& meanwhile)
-{
-    while (!done()) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-        if (meanwhile)
-            meanwhile();
-    }
+    clients_.push_back(Load::start(a));
+    return *clients_.back();
 }
 
 int Driver::run()
@@ -205,7 +142,7 @@ int Driver::run()
 
     // The same saves alone first.
     Client& alone = start(Load::Role::Foreman, size_.alone, 999, true);
-    waitFor([&] { return alone.finished; });
+    Load::waitFor([&] { return alone.finished; });
     const QVector<double> aloneSaves = alone.saves;
     clients_.clear();
 
@@ -225,7 +162,7 @@ int Driver::run()
         });
     };
     bool deleterStarted = false;
-    waitFor([&] { return workers([](const Client& c) { return c.finished; }); },
+    Load::waitFor([&] { return workers([](const Client& c) { return c.finished; }); },
             [&] {
                 int done = 0;
                 for (const auto& c : clients_)
@@ -237,7 +174,7 @@ int Driver::run()
             });
     const double seconds = clock.elapsed() / 1000.0;
     QFile(stopFile_).open(QIODevice::WriteOnly);
-    waitFor([&] { return std::all_of(clients_.begin(), clients_.end(), [](const auto& c) { return c->finished; }); });
+    Load::waitFor([&] { return std::all_of(clients_.begin(), clients_.end(), [](const auto& c) { return c->finished; }); });
     QFile::remove(stopFile_);
 
     QVector<double> loaded;
@@ -301,11 +238,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.value(1) == QLatin1String("--client")) {
-        const int rc = Load::runClient(Load::parseArgs(args.mid(1)));
-        ServerCall::drain(std::chrono::seconds(30)); // sessions still closing end before the libraries do
+    if (int rc; Load::clientMode(args, rc))
         return rc;
-    }
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: %s DATABASE SOCKET_DIR [--small]\n", argv[0]);
         return 2;

@@ -41,6 +41,11 @@ for n in "${names[@]}"; do
     "$build/bench/$n" pw_silent "127.0.0.1:$(cat "$tcp/port")" "$tcp/sock"
     continue
   fi
+  if [ "$n" = bench_standby_load ]; then
+    # A primary and standby of its own, with the large workshop loaded there (as root).
+    "$build/bench/$n"
+    continue
+  fi
   # The off-screen platform says at every window that it cannot pass size hints on.
   QT_QPA_PLATFORM=offscreen "$build/bench/$n" pw_large "$dir/sock" 2> >(grep -v propagateSizeHints >&2)
 done
