@@ -1,19 +1,23 @@
 // The foremen's saves on the primary while the month-end is read on the primary, and while
 // it is read on its standby, beside the same saves alone: one run, on a primary and a
 // streaming standby of its own holding the large workshop (300 workers, a year of journal
-// records; loaded in about a minute).
-//   6 foremen of the load harness (new records, changes, deletions of the last month),
-//   120 actions each per phase; 2 readers repeating the month-end reading of that month,
-//   each statement on a connection of its own in one read-only repeatable-read snapshot, as
-//   a report reads on the report server: the four period reports and the period's export,
-//   the four monthly timesheets with their four totals, the printed shift timesheet.
+// records; loaded in seconds) with what "Структура БД" adds, as the load harness has it.
+//   6 foremen of the load harness (new records, changes, deletions in the current month),
+//   2,000 actions each per phase; 2 readers repeating the month-end reading of the month
+//   before, each statement on a connection of its own in one read-only repeatable-read
+//   snapshot, as a report reads on the report server: the four period reports and the
+//   period's export, the four monthly timesheets with their four totals, the printed shift
+//   timesheet. About four minutes on two cores.
 // Phases alone, primary, standby, standby, primary, alone: each case twice, in an order
 // that gives none of them the warmer caches or the quieter machine; each case's saves
-// pooled. Every reading says in its snapshot whether it ran on a standby, and the standby
+// pooled. Printed per case: the saves' count, median, 99th percentile, rate and p99 beside
+// alone; the whole month-ends read and the median time of one; the processor seconds each
+// server used (what a standby on a machine of its own would take off the primary).
+// Every reading says in its snapshot whether it ran on a standby, and the standby
 // counts its transactions in the database: exit code 1 when a reading ran elsewhere than
 // its case says, or a client or a reading failed.
-// On one machine the standby shares the processor with the primary, so the gain seen here
-// is the primary's alone (its processes, buffers and locks), not a second machine's power.
+// Here the standby shares the processor with the primary: reading there spares the primary's
+// processes, buffers and locks, but not the processor the saves wait for.
 //   bench_standby_load        (as root; starts and removes a primary and standby of its own)
 #include "BenchSupport.h"
 #include "Connection.h"
@@ -31,9 +35,12 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -41,7 +48,7 @@
 #include <thread>
 
 namespace {
-const int kForemen = 6, kActions = 120, kReaders = 2;
+const int kForemen = 6, kActions = 2000, kReaders = 2;
 const char* const kDatabase = "pw_large";
 
 enum class Where { Alone, Primary, Standby };
@@ -55,7 +62,40 @@ struct Case {
     QVector<double> readingMs;
     QStringList errors;
     qint64 standbyCommits = 0; // the standby's count of transactions in the database
+    double primaryCpu = 0, standbyCpu = 0; // seconds of processor time each server used
 };
+
+// Processor seconds a server has used so far: its postmaster's own, its ended sessions'
+// (the postmaster reaps them) and those of the processes still running under it.
+double serverCpuSeconds(const QString& clusterDir)
+{
+    QFile pidFile(clusterDir + QStringLiteral("/data/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        qFatal("no postmaster.pid in %s", qPrintable(clusterDir));
+    const qint64 pid = pidFile.readLine().trimmed().toLongLong();
+    // The fields after the command's closing parenthesis, from the state on (see proc(5)).
+    const auto fields = [](const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return QList<QByteArray>();
+        const QByteArray stat = f.readAll();
+        return stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    };
+    enum { Ppid = 1, Utime = 11, Stime, Cutime, Cstime };
+    const QList<QByteArray> own = fields(QStringLiteral("/proc/%1/stat").arg(pid));
+    double ticks = own.value(Utime).toDouble() + own.value(Stime).toDouble() + own.value(Cutime).toDouble()
+                   + own.value(Cstime).toDouble();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        entry.toLongLong(&number);
+        if (!number)
+            continue;
+        const QList<QByteArray> f = fields(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (f.value(Ppid).toLongLong() == pid)
+            ticks += f.value(Utime).toDouble() + f.value(Stime).toDouble();
+    }
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
 
 // The large workshop, as bench/run.sh loads it, into the pair's primary.
 void loadWorkshop()
@@ -185,6 +225,8 @@ private:
     int report();
 
     StandbyPair pair_;
+    const QString primaryDir_ = QString::fromUtf8(qgetenv("PW_TEST_CLUSTER"));
+    const QString standbyDir_ = QFileInfo(primaryDir_).path() + QStringLiteral("/standby");
     int month_ = 0, year_ = 0;
     QStringList statements_;
     Case cases_[3];
@@ -206,6 +248,7 @@ void Run::phase(Where where, int number)
     Case& c = cases_[int(where)];
     const QString database = QString::fromLatin1(kDatabase);
     const qint64 commitsBefore = standbyCommits();
+    const double primaryBefore = serverCpuSeconds(primaryDir_), standbyBefore = serverCpuSeconds(standbyDir_);
     std::unique_ptr<Readers> readers;
     if (where == Where::Primary)
         readers = std::make_unique<Readers>(Shell::connectionString(database, pair_.primary()), statements_, c);
@@ -235,6 +278,8 @@ void Run::phase(Where where, int number)
     // A session's counts reach the shared statistics when it ends or within a second.
     QThread::msleep(1500);
     c.standbyCommits += standbyCommits() - commitsBefore;
+    c.primaryCpu += serverCpuSeconds(primaryDir_) - primaryBefore;
+    c.standbyCpu += serverCpuSeconds(standbyDir_) - standbyBefore;
     std::printf("phase %d, %s: %.1f s\n", number + 1, kCaseNames[int(where)], clock.elapsed() / 1000.0);
     std::fflush(stdout);
 }
@@ -263,10 +308,11 @@ int Run::exec()
     }
     pair_.catchUp();
     standbyStats_ = StandbyPair::connect(pair_.standby(), QStringLiteral("postgres"), QStringLiteral("standby_load_stats"));
-    statements_ = monthEnd(month_, year_);
-    std::printf("month %02d.%d; %d foremen × %d actions per phase on the primary; %d readers of the month-end "
+    const QDate before = QDate(year_, month_, 1).addMonths(-1);
+    statements_ = monthEnd(before.month(), before.year());
+    std::printf("%d foremen × %d actions per phase in %02d.%d on the primary; %d readers of the month-end of %02d.%d "
                 "(%lld statements)\n",
-                month_, year_, kForemen, kActions, kReaders, qlonglong(statements_.size()));
+                kForemen, kActions, month_, year_, kReaders, before.month(), before.year(), qlonglong(statements_.size()));
     std::fflush(stdout);
     int number = 0;
     for (Where w : kPhases)
@@ -277,14 +323,15 @@ int Run::exec()
 int Run::report()
 {
     const double aloneP99 = Load::percentile(cases_[0].saves, 0.99);
-    std::printf("\n%-24s %6s %10s %8s %8s %9s %10s %12s\n", "case", "saves", "median ms", "p99 ms", "saves/s", "readings",
-                "reading ms", "p99 / alone");
+    std::printf("\n%-24s %6s %10s %8s %8s %12s %9s %10s %14s %14s\n", "case", "saves", "median ms", "p99 ms", "saves/s",
+                "p99 / alone", "readings", "reading ms", "primary cpu s", "standby cpu s");
     for (int i = 0; i < 3; ++i) {
         const Case& c = cases_[i];
         const double p99 = Load::percentile(c.saves, 0.99);
-        std::printf("%-24s %6lld %10.2f %8.2f %8.1f %9d %10.0f %12.2f\n", kCaseNames[i], qlonglong(c.saves.size()),
-                    Load::percentile(c.saves, 0.5), p99, c.saves.size() / c.seconds, c.readings,
-                    c.readingMs.isEmpty() ? 0.0 : Bench::median(c.readingMs), aloneP99 > 0 ? p99 / aloneP99 : 0.0);
+        std::printf("%-24s %6lld %10.2f %8.2f %8.1f %12.2f %9d %10.0f %14.1f %14.1f\n", kCaseNames[i],
+                    qlonglong(c.saves.size()), Load::percentile(c.saves, 0.5), p99, c.saves.size() / c.seconds,
+                    aloneP99 > 0 ? p99 / aloneP99 : 0.0, c.readings, c.readingMs.isEmpty() ? 0.0 : Bench::median(c.readingMs),
+                    c.primaryCpu, c.standbyCpu);
     }
     const Case &onPrimary = cases_[int(Where::Primary)], &onStandby = cases_[int(Where::Standby)];
     std::printf("where the statements were read: primary case %d of %d on a standby, the standby's commits in the "
