@@ -1,6 +1,8 @@
 #include "TForm.h"
 #include "App.h"
 #include "Seam.h"
+#include "Query.h"
+#include "ReportServer.h"
 #include "TDataModule6.h"
 #include "timesheets/rules/MonthClose.h"
 #include <QApplication>
@@ -23,6 +25,24 @@ void TForm::error(const QString& text) const { seam().message(QMessageBox::Criti
 bool TForm::askDelete(const QString& text) const { return seam().question(QStringLiteral("Удаление"), text); }
 
 int TForm::showModal(QDialog* window) const { return seam().showModal(window); }
+
+ReportServer::Source TForm::readForReport(Query& q) const
+{
+    if (!ReportServer::configured()) {
+        q.open();
+        return {};
+    }
+    const ReportServer::Source source = ReportServer::open(q);
+    tellFallback(source);
+    return source;
+}
+
+void TForm::tellFallback(const ReportServer::Source& source) const
+{
+    const QString notice = ReportServer::fallbackNotice(source);
+    if (!notice.isEmpty())
+        seam().message(QMessageBox::Information, QStringLiteral("Отчёты"), notice);
+}
 
 void TForm::fixSize()
 {

@@ -9,6 +9,8 @@ class QLineEdit;
 class QLabel;
 class Connection;
 class QPushButton;
+class Query;
+namespace ReportServer { struct Source; }
 
 // Base of every window: its mode (Tag), the way to the application object, and the
 // message and question boxes through the seam.
@@ -38,6 +40,11 @@ protected:
     void error(const QString& text) const;
     bool askDelete(const QString& text) const;
     int showModal(QDialog* window) const;
+    // Opens a report's, print's or export's query where reports read (the report server
+    // when one is configured, telling once when it fell back to the primary); what it
+    // found out about its data.
+    ReportServer::Source readForReport(Query& q) const;
+    void tellFallback(const ReportServer::Source& source) const;
     // Fixed-size dialog, sized to its contents.
     void fixSize();
     // Dialogs open centred over the main window.

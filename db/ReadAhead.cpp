@@ -7,9 +7,11 @@ namespace {
 std::atomic<int> g_connections{0};
 }
 
-ReadAhead::ReadAhead(const QString& connectionString, Job job)
+ReadAhead::ReadAhead(const QString& connectionString, Job job, Prepare prepare)
 {
-    thread_ = std::thread([this, connectionString, job = std::move(job)] { run(connectionString, job); });
+    thread_ = std::thread([this, connectionString, job = std::move(job), prepare = std::move(prepare)] {
+        run(connectionString, job, prepare);
+    });
 }
 
 ReadAhead::~ReadAhead()
@@ -24,7 +26,7 @@ ReadAhead::~ReadAhead()
     thread_.join();
 }
 
-void ReadAhead::run(const QString& connectionString, const Job& job)
+void ReadAhead::run(const QString& connectionString, const Job& job, const Prepare& prepare)
 {
     try {
         Connection c(QStringLiteral("read_ahead_%1").arg(++g_connections));
@@ -40,6 +42,8 @@ void ReadAhead::run(const QString& connectionString, const Job& job)
             reading_ = nullptr;
         });
         c.open();
+        if (prepare)
+            prepare(c);
         // One snapshot for every statement, as one statement would have.
         c.execute(QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
         job(c, [this](OdbcReader::Result&& r) {

@@ -20,8 +20,11 @@ public:
     // deliver hands a result over; it returns false once the reading is no longer wanted.
     using Deliver = std::function<bool(OdbcReader::Result&& result)>;
     using Job = std::function<void(Connection& c, const Deliver& deliver)>;
+    // Runs on the reading's connection before its snapshot begins (waiting there for a
+    // standby to catch up, say).
+    using Prepare = std::function<void(Connection& c)>;
 
-    ReadAhead(const QString& connectionString, Job job);
+    ReadAhead(const QString& connectionString, Job job, Prepare prepare = {});
     // Stops the job at once: the statement it waits for is given up (the server ends its
     // session), and the job's thread ends without waiting for it.
     ~ReadAhead();
@@ -35,7 +38,7 @@ public:
     bool finished();
 
 private:
-    void run(const QString& connectionString, const Job& job);
+    void run(const QString& connectionString, const Job& job, const Prepare& prepare);
 
     std::mutex mutex_;
     std::condition_variable changed_;

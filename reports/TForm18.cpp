@@ -51,13 +51,6 @@ void TForm18::setProductKind(int index)
     items[qBound(0, index, 2)]->setChecked(true);
 }
 
-void TForm18::tellFallback(const ReportServer::Source& source)
-{
-    const QString notice = ReportServer::fallbackNotice(source);
-    if (!notice.isEmpty())
-        seam().message(QMessageBox::Information, QStringLiteral("Отчёты"), notice);
-}
-
 void TForm18::runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix)
 {
     const QDate from = ui->DTPicker1->date();
@@ -108,10 +101,7 @@ void TForm18::Button6Click()
     if (!filter.isEmpty())
         XLS_Rep->setFilter(filter);
     XLS_Rep->setFiltered(!filter.isEmpty());
-    if (ReportServer::configured())
-        tellFallback(ReportServer::open(*XLS_Rep));
-    else
-        XLS_Rep->open();
+    readForReport(*XLS_Rep);
     ClosesAtEnd closer(*XLS_Rep);
     Excel excel(seam(), QStringLiteral("Выпуск продукции %1-%2").arg(SqlText::dmy(from), SqlText::dmy(to)));
     if (excel.OpenExcel() < 0)

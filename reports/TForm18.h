@@ -38,6 +38,5 @@ private:
     // period is read a range of the report's first-level groups at a time.
     void runReport(ReportLayout& layout, Query& query, const GroupedReading::Key& groups, const QString& titlePrefix);
     // Says once that the reading fell back to the primary.
-    void tellFallback(const ReportServer::Source& source);
     std::unique_ptr<Ui::TForm18> ui;
 };

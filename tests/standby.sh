@@ -13,8 +13,10 @@ as_owner() { if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@";
 case "$1" in
 start)
   "$here/cluster.sh" start "$dir/primary" small
-  # The tests look at every session of both servers (pg_stat_activity) as the site's administrator.
-  "$top/scripts/pgcluster.sh" super "$dir/primary" postgres -c "grant pg_read_all_stats to pw_site"
+  # The tests look at every session of both servers (pg_stat_activity) as the site's administrator,
+  # and hold the standby's replay to make it lag.
+  "$top/scripts/pgcluster.sh" super "$dir/primary" postgres -c "grant pg_read_all_stats to pw_site" \
+    -c "grant execute on function pg_wal_replay_pause(), pg_wal_replay_resume() to pw_site"
   "$top/scripts/pgcluster.sh" stop "$dir/standby"
   rm -rf "$dir/standby"
   mkdir -p "$dir/standby"

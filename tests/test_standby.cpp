@@ -11,6 +11,7 @@
 #include "TDataModule6.h"
 #include "TestDb.h"
 #include "WindowDriver.h"
+#include "XlsxReader.h"
 #include "rules/Shell.h"
 #include <QDateEdit>
 #include <QLineEdit>
@@ -66,6 +67,38 @@ int readingSessions(Connection& c, const QString& waiting)
 }
 
 const QString kFallback = QStringLiteral("Резервный сервер для отчётов не отвечает");
+
+// Антонов's hours on 1 April as a timesheet's print or export shows them, and whether it
+// says its data are late.
+struct DayOne {
+    QString hours;
+    bool late = false;
+};
+
+DayOne timesheetReading(TestApp& t, const QString& what)
+{
+    DayOne r;
+    if (what == QLatin1String("print")) {
+        QStringList lines;
+        openFromMenu(t, "TForm19", &TForm1::N13Click, [&](QDialog*) {
+            t.seam.onModal("ReportPreview", [&](QDialog* d) { lines = qobject_cast<ReportPreview*>(d)->document().page(0).lines(); });
+            click(t, "TForm19", "Button6");
+        });
+        for (const QString& line : lines)
+            if (line.contains(QStringLiteral("Антонов")))
+                r.hours = line.section(QStringLiteral(" | "), 1, 1);
+        r.late = lines.join(QLatin1Char('\n')).contains(QStringLiteral("(резервный сервер отстаёт)"));
+        return r;
+    }
+    const bool monthly = what == QLatin1String("monthly export");
+    const QString window = monthly ? QStringLiteral("TForm27") : QStringLiteral("TForm19");
+    openFromMenu(t, window, monthly ? &TForm1::N9Click : &TForm1::N13Click, [&](QDialog*) { click(t, window, "Button2"); });
+    const auto cells = readXlsx(t.seam.opened.last());
+    for (int row = 3; row < 10; ++row)
+        if (cells.value(cellRef(row, 1)).value.contains(QStringLiteral("Антонов")))
+            r.hours = cells.value(cellRef(row, monthly ? 3 : 2)).value;
+    return r;
+}
 } // namespace
 
 class TestStandby : public QObject {
@@ -147,6 +180,43 @@ private slots:
         QCOMPARE(second, first);
         ReportServer::set(QString());
         QCOMPARE(report(t), first);
+    }
+
+    // The timesheets' print and exports read on the standby: while it lags they show what
+    // it has (the print says from when); once it replays again, a reading first waits for it
+    // to reach what the primary had when the user asked.
+    void timesheetReadingsOnTheStandby_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("shift timesheet print") << "print";
+        QTest::newRow("shift timesheet export") << "shift export";
+        QTest::newRow("monthly timesheet export") << "monthly export";
+    }
+    void timesheetReadingsOnTheStandby()
+    {
+        QFETCH(QString, what);
+        TestApp t(QStringLiteral("pw_template"), pair->primary());
+        ReportServer::set(Shell::readingString(t.database, pair->primary(), pair->standby()));
+        t.login();
+        pair->catchUp();
+        pair->pauseReplay();
+        auto resume = qScopeGuard([&] {
+            pair->resumeReplay();
+            ReportServer::set(QString());
+        });
+        t.exec("update accounts_dep.h_tabel set d1 = 6 where w_id = 1 and month = 4 and year = 2025");
+        const DayOne lagging = timesheetReading(t, what);
+        QCOMPARE(lagging.hours, QStringLiteral("4"));
+        QCOMPARE(lagging.late, what == QLatin1String("print"));
+        std::thread later([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            pair->resumeReplay();
+        });
+        const DayOne current = timesheetReading(t, what);
+        later.join();
+        QCOMPARE(current.hours, QStringLiteral("6"));
+        QVERIFY(!current.late);
+        QVERIFY(t.seam.shown.isEmpty());
     }
 
     // Last: the pair does not survive it.

@@ -2,6 +2,7 @@
 #include "App.h"
 #include "DbGrid.h"
 #include "LongOperation.h"
+#include "ReportServer.h"
 #include "Query.h"
 #include "TDataModule6.h"
 #include "printing/TForm15.h"
@@ -204,7 +205,7 @@ void TForm19::Button2Click()
     q->setParam(QStringLiteral("yea"), year());
     LongOperation op(QStringLiteral("Выгрузка табеля в Excel"));
     op.watch(dm().ADO_DB);
-    q->open();
+    readForReport(*q);
     ClosesAtEnd closer(*q);
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year());
     Excel excel(seam(), QStringLiteral("Табель по сменам ") + title);
@@ -235,14 +236,12 @@ void TForm19::Button6Click()
     q->close();
     q->setParam(QStringLiteral("mnth"), month());
     q->setParam(QStringLiteral("yea"), year());
-    q->open();
-    struct Closer {
-        Query* q;
-        ~Closer() { q->close(); }
-    } closer{q};
+    const QString note = ReportServer::dataNote(readForReport(*q));
+    ClosesAtEnd closer(*q);
     f->markDays(month(), year(), app.calendar());
-    f->QuickRep1.setText(QStringLiteral("QRLabel33"),
-                         ui->ComboBox1->currentText() + QLatin1Char(' ') + ui->ComboBox2->currentText() + QStringLiteral(" г."));
+    f->QuickRep1.setText(QStringLiteral("QRLabel33"), ui->ComboBox1->currentText() + QLatin1Char(' ')
+                                                          + ui->ComboBox2->currentText() + QStringLiteral(" г.")
+                                                          + (note.isEmpty() ? QString() : QStringLiteral(". ") + note));
     f->preview(*q);
 }
 

@@ -2,6 +2,7 @@
 #include "App.h"
 #include "DbGrid.h"
 #include "LongOperation.h"
+#include "ReportServer.h"
 #include "Query.h"
 #include "Seam.h"
 #include "TDataModule6.h"
@@ -173,11 +174,21 @@ void TForm27::Button2Click()
     } back{cur_tabel, recNo};
     const QString title = ui->ComboBox1->currentText() + QLatin1Char(' ') + QString::number(year_);
     LongOperation op(QStringLiteral("Выгрузка табеля в Excel"));
+    // With a report server the export reads the shown month's rows there, not the grid's.
+    std::unique_ptr<Query> reading;
+    if (ReportServer::configured()) {
+        reading = std::make_unique<Query>(dm().ADO_DB, cur_tabel->objectName());
+        reading->setSql(cur_tabel->sql());
+        for (auto p = cur_tabel->params().cbegin(); p != cur_tabel->params().cend(); ++p)
+            reading->setParam(p.key(), p.value());
+        readForReport(*reading);
+    }
+    Query& rows = reading ? *reading : *cur_tabel;
     Excel excel(seam(), windowTitle() + QLatin1Char(' ') + title);
     if (excel.OpenExcel() < 0)
         return;
     excel.ShowExcel(false);
-    Exports::monthlyTimesheet(excel, *cur_tabel, title, Tag, [&](int n, int all) {
+    Exports::monthlyTimesheet(excel, rows, title, Tag, [&](int n, int all) {
         ui->Button2->setText(Exports::progressCaption(n, all));
         op.step(n, all);
     });

@@ -174,11 +174,10 @@ ReportServer::Source open(Query& q, const Key& key)
     const QString statement = q.boundSql();
     // Written on the reading's thread before its first rows, read here after them.
     auto source = std::make_shared<ReportServer::Source>();
-    q.openReading(std::make_unique<ReadAhead>(ReportServer::connectionString(q.connection()),
-                                              [statement, key, source](Connection& c, const ReadAhead::Deliver& deliver) {
-                                                  *source = ReportServer::probe(c);
-                                                  read(c, statement, key, deliver);
-                                              }));
+    q.openReading(ReportServer::reading(q.connection(), source,
+                                        [statement, key](Connection& c, const ReadAhead::Deliver& deliver) {
+                                            read(c, statement, key, deliver);
+                                        }));
     return *source;
 }
 

@@ -60,6 +60,16 @@ std::unique_ptr<Connection> StandbyPair::connect(const QString& server, const QS
     return c;
 }
 
+void StandbyPair::pauseReplay()
+{
+    connect(standby(), QStringLiteral("postgres"), QStringLiteral("pair_pause"))->execute(QStringLiteral("select pg_wal_replay_pause()"));
+}
+
+void StandbyPair::resumeReplay()
+{
+    connect(standby(), QStringLiteral("postgres"), QStringLiteral("pair_resume"))->execute(QStringLiteral("select pg_wal_replay_resume()"));
+}
+
 void StandbyPair::catchUp()
 {
     auto p = connect(primary(), QStringLiteral("postgres"), QStringLiteral("pair_primary"));

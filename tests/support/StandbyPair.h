@@ -24,6 +24,9 @@ public:
     void promote();
     // Waits until the standby has replayed what the primary has written so far.
     void catchUp();
+    // The standby stops (and goes on) replaying what it receives: it lags behind the primary.
+    void pauseReplay();
+    void resumeReplay();
     // The site administrator's connection to a database on one of the two.
     static std::unique_ptr<Connection> connect(const QString& server, const QString& database, const QString& name);
 
