@@ -4,8 +4,9 @@
 // records; loaded in seconds) with what "Структура БД" adds, as the load harness has it.
 //   6 foremen of the load harness (new records, changes, deletions in the current month),
 //   2,000 actions each per phase; 2 readers repeating the month-end reading of the month
-//   before, each statement on a connection of its own in one read-only repeatable-read
-//   snapshot, as a report reads on the report server: the four period reports and the
+//   before, each statement read as the program reads a report (ReportServer::reading: on a
+//   connection of its own, in one read-only repeatable-read snapshot, on the standby after
+//   its wait for what the primary had when asked): the four period reports and the
 //   period's export, the four monthly timesheets with their four totals, the printed shift
 //   timesheet. About four minutes on two cores.
 // Phases alone, primary, standby, standby, primary, alone: each case twice, in an order
@@ -24,6 +25,7 @@
 #include "DbError.h"
 #include "Query.h"
 #include "ReadAhead.h"
+#include "ReportServer.h"
 #include "SchemaUpgrade.h"
 #include "ServerCall.h"
 #include "StandbyPair.h"
@@ -59,6 +61,7 @@ struct Case {
     QVector<double> saves;
     double seconds = 0;
     int readings = 0, statements = 0, onStandby = 0;
+    int behind = 0; // readings of a standby still behind after the program's wait
     QVector<double> readingMs;
     QStringList errors;
     qint64 standbyCommits = 0; // the standby's count of transactions in the database
@@ -146,15 +149,16 @@ QStringList monthEnd(int month, int year)
     return out;
 }
 
-// Readers repeating the month-end on the given connection text until stopped; only whole
-// month-ends count as readings.
+// Readers repeating the month-end on the report server set (the primary when none is)
+// until stopped, each with a connection to the primary of its own, as a client has; only
+// whole month-ends count as readings.
 class Readers {
 public:
-    Readers(const QString& connectionString, const QStringList& statements, Case& into)
-        : text_(connectionString), statements_(statements), case_(into)
+    Readers(const QString& primaryString, const QStringList& statements, Case& into)
+        : text_(primaryString), statements_(statements), case_(into)
     {
         for (int i = 0; i < kReaders; ++i)
-            threads_.emplace_back([this] { loop(); });
+            threads_.emplace_back([this, i] { loop(i); });
     }
     ~Readers()
     {
@@ -164,8 +168,17 @@ public:
     }
 
 private:
-    void loop()
+    void loop(int number)
     {
+        Connection primary(QStringLiteral("standby_load_reader_%1").arg(number));
+        primary.setConnectionString(text_);
+        try {
+            primary.open();
+        } catch (const DbError& e) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            case_.errors << e.message();
+            return;
+        }
         while (!stop_) {
             QElapsedTimer clock;
             clock.start();
@@ -173,7 +186,7 @@ private:
             for (const QString& statement : statements_) {
                 if (stop_)
                     break;
-                if (!readOne(statement))
+                if (!readOne(primary, statement))
                     return;
                 ++read;
             }
@@ -185,17 +198,20 @@ private:
             }
         }
     }
-    // One statement read as a report reads on the report server.
-    bool readOne(const QString& statement)
+    // One statement read as a report reads: the program's own reading, its wait for the
+    // standby included.
+    bool readOne(Connection& primary, const QString& statement)
     {
+        auto source = std::make_shared<ReportServer::Source>();
         auto standby = std::make_shared<bool>(false);
         try {
-            ReadAhead reading(text_, [statement, standby](Connection& c, const ReadAhead::Deliver& deliver) {
-                *standby = c.select(QStringLiteral("select pg_is_in_recovery()::int")).rows.value(0).value(0).toInt() == 1;
-                deliver(c.selectTable(statement));
-            });
+            std::unique_ptr<ReadAhead> reading =
+                ReportServer::reading(primary, source, [statement, standby](Connection& c, const ReadAhead::Deliver& deliver) {
+                    *standby = c.select(QStringLiteral("select pg_is_in_recovery()::int")).rows.value(0).value(0).toInt() == 1;
+                    deliver(c.selectTable(statement));
+                });
             OdbcReader::Result r;
-            while (reading.next(r, true)) {
+            while (reading->next(r, true)) {
             }
         } catch (const DbError& e) {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -204,6 +220,7 @@ private:
         }
         std::lock_guard<std::mutex> lock(mutex_);
         case_.onStandby += *standby;
+        case_.behind += source->behind;
         return true;
     }
 
@@ -249,11 +266,11 @@ void Run::phase(Where where, int number)
     const QString database = QString::fromLatin1(kDatabase);
     const qint64 commitsBefore = standbyCommits();
     const double primaryBefore = serverCpuSeconds(primaryDir_), standbyBefore = serverCpuSeconds(standbyDir_);
+    // As the configuration sets it: a report server named, or none.
+    ReportServer::set(where == Where::Standby ? Shell::readingString(database, pair_.primary(), pair_.standby()) : QString());
     std::unique_ptr<Readers> readers;
-    if (where == Where::Primary)
+    if (where != Where::Alone)
         readers = std::make_unique<Readers>(Shell::connectionString(database, pair_.primary()), statements_, c);
-    else if (where == Where::Standby)
-        readers = std::make_unique<Readers>(Shell::readingString(database, pair_.primary(), pair_.standby()), statements_, c);
     std::vector<std::unique_ptr<Load::Process>> foremen;
     QElapsedTimer clock;
     clock.start();
@@ -335,9 +352,9 @@ int Run::report()
     }
     const Case &onPrimary = cases_[int(Where::Primary)], &onStandby = cases_[int(Where::Standby)];
     std::printf("where the statements were read: primary case %d of %d on a standby, the standby's commits in the "
-                "database %lld; standby case %d of %d on a standby, its commits %lld\n",
+                "database %lld; standby case %d of %d on a standby (%d still behind after the wait), its commits %lld\n",
                 onPrimary.onStandby, onPrimary.statements, onPrimary.standbyCommits, onStandby.onStandby, onStandby.statements,
-                onStandby.standbyCommits);
+                onStandby.behind, onStandby.standbyCommits);
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
     std::printf("peak resident memory: driver and readers %.1f MB, largest client %.1f MB\n", Bench::peakRssMb(),
