@@ -2,6 +2,9 @@
 // rebuild on two copies of the large workshop, one without the optional objects and one
 // with them, timed in turns in the same run. Limits: a save at most 1.15 times, a rebuild
 // at most 1.1 times the same without them.
+//   bench_watch DATABASE SOCKET_DIR [SERVER]
+// SERVER: where the timed connections go (127.0.0.1:port, over TCP with TLS as a workshop's
+// computer reaches its server); the socket otherwise. The copies are made over the socket.
 #include "BenchSupport.h"
 #include "Connection.h"
 #include "PwApplication.h"
@@ -35,10 +38,10 @@ bool copyOf(const Bench::Target& t, const QString& copy)
     return false;
 }
 
-std::unique_ptr<Connection> connect(const Bench::Target& t, const QString& database)
+std::unique_ptr<Connection> connect(const QString& server, const QString& database)
 {
     auto c = std::make_unique<Connection>(database);
-    c->setConnectionString(Shell::connectionString(database, t.socketDir));
+    c->setConnectionString(Shell::connectionString(database, server));
     c->open();
     c->setSessionSetting(QStringLiteral("pw.who"),
                          Shell::whoSetting(Shell::Role::Foreman, QStringLiteral("bench"), QStringLiteral("bench"), QString()));
@@ -55,8 +58,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not copy %s\n", qPrintable(large.database));
         return 1;
     }
-    auto a = connect(large, off);
-    auto b = connect(large, on);
+    const QString server = argc > 3 ? QString::fromLocal8Bit(argv[3]) : large.socketDir;
+    auto a = connect(server, off);
+    auto b = connect(server, on);
     // Both copies get every step (the indexes matter far more than the triggers); the
     // first then loses the closed months and the history again.
     for (Connection* c : {a.get(), b.get()}) {
@@ -121,8 +125,8 @@ int main(int argc, char** argv)
     const qint64 history = Rows::firstInteger(*b, "select count(*) from accounts_dep.pw_history");
     const double s0 = Bench::median(saveOff), s1 = Bench::median(saveOn);
     const double r0 = Bench::median(rebuildOff), r1 = Bench::median(rebuildOn);
-    std::printf("month %02d.%d, %d saves and 9 rebuilds on each copy; history rows made: %lld\n", mon, year, rounds,
-                static_cast<long long>(history));
+    std::printf("month %02d.%d, %d saves and 9 rebuilds on each copy, through %s; history rows made: %lld\n", mon, year,
+                rounds, qPrintable(server), static_cast<long long>(history));
     std::printf("journal save   median: without %.2f ms, with %.2f ms, ratio %.3f (limit 1.15) %s\n", s0, s1, s1 / s0,
                 s1 / s0 <= 1.15 ? "ok" : "OVER");
     std::printf("month rebuild  median: without %.1f ms, with %.1f ms, ratio %.3f (limit 1.10) %s\n", r0, r1, r1 / r0,

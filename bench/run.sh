@@ -46,6 +46,19 @@ for n in "${names[@]}"; do
     "$build/bench/$n"
     continue
   fi
+  if [ "$n" = bench_watch ]; then
+    # Over the socket, then over TCP with TLS as a workshop's computer saves (a cluster of its
+    # own that listens there, with the large workshop loaded once).
+    QT_QPA_PLATFORM=offscreen "$build/bench/$n" pw_large "$dir/sock"
+    tcp="$dir-tcp"
+    PW_CLUSTER_TCP=1 "$top/scripts/pgcluster.sh" start "$tcp"
+    if ! "$top/scripts/pgcluster.sh" psql "$tcp" pw_large -qAtc "select 1 from accounts_dep.h_tabel limit 1" 2>/dev/null | grep -q 1; then
+      "$top/scripts/pgcluster.sh" load "$tcp" pw_large "$top"/db/schema/*.sql "$top/db/demo/rebuild_tabel.sql" \
+        "$top/db/demo/generate.sql" "$top/bench/gen_large.sql" "$top/db/demo/done.sql"
+    fi
+    PGPORT=$(cat "$tcp/port") QT_QPA_PLATFORM=offscreen "$build/bench/$n" pw_large "$tcp/sock" "127.0.0.1:$(cat "$tcp/port")"
+    continue
+  fi
   # The off-screen platform says at every window that it cannot pass size hints on.
   QT_QPA_PLATFORM=offscreen "$build/bench/$n" pw_large "$dir/sock" 2> >(grep -v propagateSizeHints >&2)
 done
