@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
@@ -56,6 +57,25 @@ double median(QVector<double> v)
         return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+bool psql(const Target& t, const QString& database, const QString& sql)
+{
+    QProcess p;
+    p.start(QStringLiteral("psql"), {"-X", "-q", "-h", t.socketDir, "-U", "sys", "-d", database, "-c", sql});
+    p.waitForFinished(-1);
+    return p.exitCode() == 0;
+}
+
+bool copyDatabase(const Target& t, const QString& copy)
+{
+    psql(t, QStringLiteral("postgres"), QStringLiteral("drop database if exists ") + copy);
+    for (int i = 0; i < 60; ++i) {
+        if (psql(t, QStringLiteral("postgres"), QStringLiteral("create database %1 template %2").arg(copy, t.database)))
+            return true;
+        QThread::sleep(1);
+    }
+    return false;
 }
 
 QVector<double> psqlTimes(const Target& t, const QStringList& statements, int rounds)

@@ -29,6 +29,11 @@ double median(QVector<double> v);
 double sum(const QVector<double>& v);
 // psql's own timing of each statement (\timing), in ms, one psql session for all rounds.
 QVector<double> psqlTimes(const Target& t, const QStringList& statements, int rounds);
+// One statement through psql as the client's role; whether it succeeded.
+bool psql(const Target& t, const QString& database, const QString& sql);
+// A fresh copy of the target's database under the name copy, retried for a minute while
+// others are still connected to the template.
+bool copyDatabase(const Target& t, const QString& copy);
 // Peak resident memory of this process, in MB.
 double peakRssMb();
 void report(const QString& name, double ours, double theirs);

@@ -20,20 +20,10 @@
 #include "rules/Shell.h"
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSet>
-#include <QThread>
 #include <cstdio>
 
 namespace {
-bool psql(const Bench::Target& t, const QString& database, const QString& sql)
-{
-    QProcess p;
-    p.start(QStringLiteral("psql"), {"-X", "-q", "-h", t.socketDir, "-U", "sys", "-d", database, "-c", sql});
-    p.waitForFinished(-1);
-    return p.exitCode() == 0;
-}
-
 QVector<int> ids(Connection& c, const QString& sql)
 {
     QVector<int> out;
@@ -48,14 +38,7 @@ int main(int argc, char** argv)
     PwApplication qapp(argc, argv);
     const Bench::Target large = Bench::target(argc, argv);
     const QString copy = QStringLiteral("pw_large_save_bench");
-    psql(large, "postgres", "drop database if exists " + copy);
-    // A template can be copied only while nobody else is connected to it.
-    bool copied = false;
-    for (int i = 0; i < 60 && !copied; ++i) {
-        copied = psql(large, "postgres", QStringLiteral("create database %1 template %2").arg(copy, large.database));
-        if (!copied)
-            QThread::sleep(1);
-    }
+    const bool copied = Bench::copyDatabase(large, copy);
     if (!copied) {
         std::fprintf(stderr, "could not copy %s\n", qPrintable(large.database));
         return 1;
@@ -171,6 +154,6 @@ int main(int argc, char** argv)
     std::printf("journal rows in the list after the saves: %d\n", f1->currentQuery()->recordCount());
     std::printf("peak resident memory: %.1f MB\n", Bench::peakRssMb());
     delete app;
-    psql(large, "postgres", "drop database if exists " + copy);
+    Bench::psql(large, "postgres", "drop database if exists " + copy);
     return 0;
 }

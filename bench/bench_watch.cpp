@@ -14,30 +14,9 @@
 #include "journal/rules/JournalRecords.h"
 #include "rules/Shell.h"
 #include "timesheets/rules/ShiftTimesheet.h"
-#include <QProcess>
-#include <QThread>
 #include <cstdio>
 
 namespace {
-bool psql(const Bench::Target& t, const QString& database, const QString& sql)
-{
-    QProcess p;
-    p.start(QStringLiteral("psql"), {"-X", "-q", "-h", t.socketDir, "-U", "sys", "-d", database, "-c", sql});
-    p.waitForFinished(-1);
-    return p.exitCode() == 0;
-}
-
-bool copyOf(const Bench::Target& t, const QString& copy)
-{
-    psql(t, "postgres", "drop database if exists " + copy);
-    for (int i = 0; i < 60; ++i) {
-        if (psql(t, "postgres", QStringLiteral("create database %1 template %2").arg(copy, t.database)))
-            return true;
-        QThread::sleep(1);
-    }
-    return false;
-}
-
 std::unique_ptr<Connection> connect(const QString& server, const QString& database)
 {
     auto c = std::make_unique<Connection>(database);
@@ -54,7 +33,7 @@ int main(int argc, char** argv)
     PwApplication qapp(argc, argv);
     const Bench::Target large = Bench::target(argc, argv);
     const QString off = QStringLiteral("pw_watch_off"), on = QStringLiteral("pw_watch_on");
-    if (!copyOf(large, off) || !copyOf(large, on)) {
+    if (!Bench::copyDatabase(large, off) || !Bench::copyDatabase(large, on)) {
         std::fprintf(stderr, "could not copy %s\n", qPrintable(large.database));
         return 1;
     }
@@ -133,7 +112,7 @@ int main(int argc, char** argv)
                 r1 / r0 <= 1.10 ? "ok" : "OVER");
     a.reset();
     b.reset();
-    psql(large, "postgres", "drop database if exists " + off);
-    psql(large, "postgres", "drop database if exists " + on);
+    Bench::psql(large, "postgres", "drop database if exists " + off);
+    Bench::psql(large, "postgres", "drop database if exists " + on);
     return 0;
 }
