@@ -8,8 +8,8 @@
 namespace Watch {
 
 namespace {
-// The functions run with their owner's rights: the everyday role reads the history and may
-// call the close and the summary note, and nothing more. The advisory lock pair (class
+// The functions that write run with their owner's rights: the everyday role reads the history
+// and may call the close and the summary note, and nothing more. The advisory lock pair (class
 // 1347898691 = "PWMC", the month as YYYYMM) makes a close wait for the changes of its month
 // under way, and a change for a close: no change lands in a month while it is closed.
 const char* const kObjects = R"SQL(
@@ -28,80 +28,134 @@ create table if not exists accounts_dep.pw_history (
   key     text,
   action  text not null,
   worker  bigint,
-  old     jsonb,
-  new     jsonb
+  old     json,
+  new     json
 );
+-- The values as json (as written, not parsed): a row's text costs a save less than jsonb.
+do $d$ begin
+  if (select a.atttypid from pg_catalog.pg_attribute a where a.attrelid = 'accounts_dep.pw_history'::regclass
+      and a.attname = 'new') = 'jsonb'::regtype then
+    alter table accounts_dep.pw_history alter column old type json using old::json,
+      alter column new type json using new::json;
+  end if;
+end $d$;
 create index if not exists pw_history_at on accounts_dep.pw_history(at);
 create index if not exists pw_history_row on accounts_dep.pw_history(tbl, key);
 
+-- The two functions below run at every save, which a search path of their own (set and
+-- undone at each call) would slow: every name in them is qualified instead, so that the
+-- caller's path lends them nothing of the caller's (this one runs with its owner's rights).
 create or replace function accounts_dep.pw_watch() returns trigger
-  language plpgsql security definer set search_path = pg_catalog, pg_temp as $f$
+  language plpgsql security definer as $f$
 declare
-  o jsonb; n jsonb; ob jsonb; nb jsonb; d date; k1 integer; k2 integer;
-  dcol text := tg_argv[0]; wcol text := tg_argv[1];
+  o pg_catalog.json; n pg_catalog.json; ob pg_catalog.json; nb pg_catalog.json;
+  k1 pg_catalog.int4; k2 pg_catalog.int4; w pg_catalog.int8; rid pg_catalog.text;
+  dcol pg_catalog.text := tg_argv[0]; wcol pg_catalog.text := tg_argv[1];
 begin
-  if tg_op <> 'INSERT' then o := to_jsonb(old); end if;
-  if tg_op <> 'DELETE' then n := to_jsonb(new); end if;
-  if dcol <> '' then
-    d := (o ->> dcol)::date;
-    k1 := extract(year from d) * 100 + extract(month from d);
-    d := (n ->> dcol)::date;
-    k2 := extract(year from d) * 100 + extract(month from d);
-    if k1 is not null then perform pg_advisory_xact_lock_shared(1347898691, k1); end if;
-    if k2 is not null and k2 is distinct from k1 then perform pg_advisory_xact_lock_shared(1347898691, k2); end if;
-    select c.ym into k1 from accounts_dep.pw_closed_month c where c.ym in (k1, k2) order by c.ym limit 1;
-    if found then
-      raise exception using errcode = 'PWC01',
-        message = format('month %s-%s is closed', k1 / 100, lpad((k1 % 100)::text, 2, '0'));
+  -- The month (YYYYMM), the worker and the key are read off the row, not out of its json.
+  if tg_op OPERATOR(pg_catalog.<>) 'INSERT' then
+    o := pg_catalog.row_to_json(old); rid := old.id;
+    if dcol OPERATOR(pg_catalog.=) 'data' then
+      k1 := pg_catalog.to_char(old.data::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
+    elsif dcol OPERATOR(pg_catalog.=) 'd_date' then
+      k1 := pg_catalog.to_char(old.d_date::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
+    end if;
+    if wcol OPERATOR(pg_catalog.=) 'w_id' then w := old.w_id;
+    elsif wcol OPERATOR(pg_catalog.=) 'id_p' then w := old.id_p;
+    elsif wcol OPERATOR(pg_catalog.=) 'id' then w := old.id;
     end if;
   end if;
-  -- A whole operation (rebuild, repricing, import) leaves one summary row instead.
-  if coalesce(current_setting('pw.bulk', true), '') = 'on' then return null; end if;
-  if tg_op = 'UPDATE' then
-    select jsonb_object_agg(e.key, o -> e.key), jsonb_object_agg(e.key, e.value) into ob, nb
-      from jsonb_each(n) e where o -> e.key is distinct from e.value;
-    if nb is null then return null; end if;
+  if tg_op OPERATOR(pg_catalog.<>) 'DELETE' then
+    n := pg_catalog.row_to_json(new); rid := new.id;
+    if dcol OPERATOR(pg_catalog.=) 'data' then
+      k2 := pg_catalog.to_char(new.data::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
+    elsif dcol OPERATOR(pg_catalog.=) 'd_date' then
+      k2 := pg_catalog.to_char(new.d_date::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
+    end if;
+    if wcol OPERATOR(pg_catalog.=) 'w_id' then w := new.w_id;
+    elsif wcol OPERATOR(pg_catalog.=) 'id_p' then w := new.id_p;
+    elsif wcol OPERATOR(pg_catalog.=) 'id' then w := new.id;
+    end if;
+  end if;
+  -- The month's lock waits for a close under way.
+  if not pg_catalog.pg_try_advisory_xact_lock_shared(1347898691, k1) then
+    perform pg_catalog.pg_advisory_xact_lock_shared(1347898691, k1);
+  end if;
+  if (k1 is null or k2 OPERATOR(pg_catalog.<>) k1) and not pg_catalog.pg_try_advisory_xact_lock_shared(1347898691, k2) then
+    perform pg_catalog.pg_advisory_xact_lock_shared(1347898691, k2);
+  end if;
+  if tg_op OPERATOR(pg_catalog.=) 'UPDATE' then
+    select pg_catalog.json_object_agg(e.key, o OPERATOR(pg_catalog.->) e.key), pg_catalog.json_object_agg(e.key, e.value)
+      into ob, nb
+      from pg_catalog.json_each(n) e
+     where case when (o OPERATOR(pg_catalog.->>) e.key) is null then (n OPERATOR(pg_catalog.->>) e.key) is not null
+                when (n OPERATOR(pg_catalog.->>) e.key) is null then true
+                else (o OPERATOR(pg_catalog.->>) e.key) OPERATOR(pg_catalog.<>) (n OPERATOR(pg_catalog.->>) e.key) end;
   else
     ob := o; nb := n;
   end if;
+  -- One statement checks the month and writes the row. A whole operation (rebuild,
+  -- repricing, import) leaves one summary row instead, and a change of nothing none.
   insert into accounts_dep.pw_history(who, tbl, key, action, worker, old, new)
-  values (nullif(current_setting('pw.who', true), ''), tg_table_schema || '.' || tg_table_name,
-          coalesce(n, o) ->> 'id', lower(tg_op),
-          case when wcol <> '' then (coalesce(n, o) ->> wcol)::numeric::bigint end, ob, nb);
+  select pg_catalog.current_setting('pw.who', true), pg_catalog.concat(tg_table_schema, '.', tg_table_name),
+         rid, pg_catalog.lower(tg_op), w, ob, nb
+   where (nb is not null or ob is not null) and coalesce(pg_catalog.current_setting('pw.bulk', true), '') OPERATOR(pg_catalog.<>) 'on'
+     and not exists (select from accounts_dep.pw_closed_month c
+                      where c.ym OPERATOR(pg_catalog.=) k1 or c.ym OPERATOR(pg_catalog.=) k2);
+  if not found and (k1 is not null or k2 is not null) then
+    select pg_catalog.min(c.ym) into k1 from accounts_dep.pw_closed_month c
+     where c.ym OPERATOR(pg_catalog.=) k1 or c.ym OPERATOR(pg_catalog.=) k2;
+    if k1 is not null then
+      raise exception using errcode = 'PWC01', message = pg_catalog.format('month %s-%s is closed',
+        pg_catalog.substr(k1::pg_catalog.text, 1, 4), pg_catalog.substr(k1::pg_catalog.text, 5, 2));
+    end if;
+  end if;
   return null;
 end $f$;
 
--- Once per statement over the rows it inserted or deleted (a rebuild writes hundreds of
--- them); once per row for a change.
+-- On the timesheet rows: once per row for a change (a day cell's upkeep), once per statement
+-- over the rows inserted or deleted (a rebuild writes hundreds of them). It only reads the
+-- closed months, which every role may.
 create or replace function accounts_dep.pw_watch_sheet() returns trigger
-  language plpgsql security definer set search_path = pg_catalog, pg_temp as $f$
-declare ks integer[]; k integer;
+  language plpgsql as $f$
+declare ks pg_catalog.int4[]; k pg_catalog.int4; k2 pg_catalog.int4;
 begin
-  if tg_level = 'ROW' then
-    -- A day cell's upkeep changes one row: checked by itself, without transition tables.
-    ks := array[old.year * 100 + old.month, new.year * 100 + new.month];
-  elsif tg_op = 'INSERT' then
-    select array_agg(distinct year * 100 + month) into ks from pw_new;
+  if tg_level OPERATOR(pg_catalog.=) 'ROW' then
+    k := (old.year OPERATOR(pg_catalog.*) 100) OPERATOR(pg_catalog.+) old.month;
+    k2 := (new.year OPERATOR(pg_catalog.*) 100) OPERATOR(pg_catalog.+) new.month;
+    if not pg_catalog.pg_try_advisory_xact_lock_shared(1347898691, k) then
+      perform pg_catalog.pg_advisory_xact_lock_shared(1347898691, k);
+    end if;
+    if k2 OPERATOR(pg_catalog.<>) k and not pg_catalog.pg_try_advisory_xact_lock_shared(1347898691, k2) then
+      perform pg_catalog.pg_advisory_xact_lock_shared(1347898691, k2);
+    end if;
+    if not exists (select from accounts_dep.pw_closed_month c
+                    where c.ym OPERATOR(pg_catalog.=) k or c.ym OPERATOR(pg_catalog.=) k2) then
+      return new;
+    end if;
+    ks := array[k, k2];
+  elsif tg_op OPERATOR(pg_catalog.=) 'INSERT' then
+    select pg_catalog.array_agg(distinct (t.year OPERATOR(pg_catalog.*) 100) OPERATOR(pg_catalog.+) t.month) into ks from pw_new t;
   else
-    select array_agg(distinct year * 100 + month) into ks from pw_old;
+    select pg_catalog.array_agg(distinct (t.year OPERATOR(pg_catalog.*) 100) OPERATOR(pg_catalog.+) t.month) into ks from pw_old t;
   end if;
   if ks is null then return null; end if;
   foreach k in array ks loop
-    if k is not null then perform pg_advisory_xact_lock_shared(1347898691, k); end if;
+    if k is not null then perform pg_catalog.pg_advisory_xact_lock_shared(1347898691, k); end if;
   end loop;
-  select c.ym into k from accounts_dep.pw_closed_month c where c.ym = any(ks) order by c.ym limit 1;
-  if found then
-    raise exception using errcode = 'PWC01',
-      message = format('month %s-%s is closed', k / 100, lpad((k % 100)::text, 2, '0'));
+  select pg_catalog.min(c.ym) into k from accounts_dep.pw_closed_month c where c.ym OPERATOR(pg_catalog.=) any (ks);
+  if k is not null then
+    raise exception using errcode = 'PWC01', message = pg_catalog.format('month %s-%s is closed',
+      pg_catalog.substr(k::pg_catalog.text, 1, 4), pg_catalog.substr(k::pg_catalog.text, 5, 2));
   end if;
-  if tg_level = 'ROW' then return new; end if;
+  if tg_level OPERATOR(pg_catalog.=) 'ROW' then return new; end if;
   return null;
 end $f$;
 
 create or replace function accounts_dep.pw_note(what text, tbl text, key text, counts jsonb) returns void
   language sql security definer set search_path = pg_catalog, pg_temp as $f$
   insert into accounts_dep.pw_history(who, tbl, key, action, new)
-  values (nullif(current_setting('pw.who', true), ''), tbl, key, what, counts)
+  values (nullif(current_setting('pw.who', true), ''), tbl, key, what, counts::json)
 $f$;
 
 create or replace function accounts_dep.pw_set_month_closed(y integer, m integer, closing boolean) returns boolean
@@ -128,7 +182,8 @@ begin
 end $f$;
 
 revoke all on table accounts_dep.pw_closed_month, accounts_dep.pw_history from public;
-grant select on table accounts_dep.pw_closed_month, accounts_dep.pw_history to sys;
+grant select on table accounts_dep.pw_history to sys;
+grant select on table accounts_dep.pw_closed_month to public;
 revoke all on function accounts_dep.pw_watch(), accounts_dep.pw_watch_sheet(), accounts_dep.pw_note(text, text, text, jsonb),
   accounts_dep.pw_set_month_closed(integer, integer, boolean) from public;
 grant execute on function accounts_dep.pw_note(text, text, text, jsonb),
@@ -149,6 +204,11 @@ QString objectsDone()
                     QStringLiteral("to_regclass('accounts_dep.pw_history') is not null")};
     for (const char* f : kFunctions)
         all << QStringLiteral("to_regprocedure(%1) is not null").arg(SqlText::quote(QLatin1String(f)));
+    // An earlier make of them (jsonb values, functions with a search path of their own) is made anew.
+    all << QStringLiteral("exists (select from pg_catalog.pg_attribute where attrelid = to_regclass('accounts_dep.pw_history') "
+                          "and attname = 'new' and atttypid = 'json'::regtype)")
+        << QStringLiteral("exists (select from pg_catalog.pg_proc where oid = to_regprocedure('accounts_dep.pw_watch()') "
+                          "and proconfig is null)");
     return all.join(QStringLiteral(" and "));
 }
 

@@ -62,7 +62,7 @@ struct Site {
     }
     QStringList history()
     {
-        return texts("select concat_ws(' ', tbl, key, action, worker, old, new) from accounts_dep.pw_history order by id");
+        return texts("select concat_ws(' ', tbl, key, action, worker, old::jsonb, new::jsonb) from accounts_dep.pw_history order by id");
     }
 };
 
@@ -167,6 +167,37 @@ private slots:
         QCOMPARE(stateOf([&] { change(*bare.client); }), QString());
     }
 
+    // The triggers run under the caller's search path: operators of the caller's own that
+    // come first on it (here "=" that is never true, "<>" that always is) change nothing of
+    // the check and the history.
+    void aHostileSearchPathChangesNothing()
+    {
+        Site site(true);
+        site.admin->execute("create schema evil authorization sys");
+        for (const char* s : {"create function evil.never(integer, integer) returns boolean language sql as 'select false'",
+                              "create operator evil.= (leftarg = integer, rightarg = integer, function = evil.never)",
+                              "create function evil.always(text, text) returns boolean language sql as 'select true'",
+                              "create operator evil.<> (leftarg = text, rightarg = text, function = evil.always)",
+                              "create function evil.same(text, text) returns boolean language sql as 'select true'",
+                              "create operator evil.= (leftarg = text, rightarg = text, function = evil.same)"})
+            site.client->execute(QString::fromUtf8(s));
+        QCOMPARE(MonthClose::setClosed(*site.client, 3, 2025, true), MonthClose::Outcome::Done);
+        site.client->execute("set search_path = evil, pg_catalog, accounts_dep");
+        QCOMPARE(stateOf([&] {
+                     site.client->execute("insert into accounts_dep.smena(w_id, i_id, o_id, kol_vo, brak, data, smena, cena, "
+                                          "time, ok) values (1, 100, 200, 5, 0, '2025-03-12', 1, 10, 1, 'no')");
+                 }),
+                 QString(Watch::kClosedState));
+        QCOMPARE(stateOf([&] { site.client->execute("update accounts_dep.h_tabel set d31 = 7 where month between 3 and 3"); }),
+                 QString(Watch::kClosedState));
+        site.client->execute("insert into accounts_dep.smena(id, w_id, i_id, o_id, kol_vo, brak, data, smena, cena, time, ok) "
+                             "values (60, 2, 100, 200, 5, 0, '2025-04-12', 1, 10, 1, 'no')");
+        site.client->execute("update accounts_dep.smena set kol_vo = 6 where id between 60 and 60");
+        QCOMPARE(site.texts("select concat_ws(' ', tbl, key, action, worker, old::jsonb, new::jsonb ->> 'kol_vo') "
+                            "from accounts_dep.pw_history where tbl = 'accounts_dep.smena' order by id"),
+                 (QStringList{"accounts_dep.smena 60 insert 2 5", R"(accounts_dep.smena 60 update 2 {"kol_vo": 5} 6)"}));
+    }
+
     void closeAndReopenAreSaidOnce()
     {
         Site site(true);
@@ -174,7 +205,7 @@ private slots:
         QCOMPARE(MonthClose::setClosed(*site.client, 3, 2025, true), MonthClose::Outcome::AlreadySo);
         QCOMPARE(MonthClose::setClosed(*site.client, 3, 2025, false), MonthClose::Outcome::Done);
         QCOMPARE(MonthClose::setClosed(*site.client, 3, 2025, false), MonthClose::Outcome::AlreadySo);
-        QCOMPARE(site.texts("select concat_ws(' ', key, action, new) from accounts_dep.pw_history order by id"),
+        QCOMPARE(site.texts("select concat_ws(' ', key, action, new::jsonb) from accounts_dep.pw_history order by id"),
                  (QStringList{R"(2025-03 close {"smena": 1, "fatigue": 1, "h_tabel": 1})",
                               R"(2025-03 reopen {"smena": 1, "fatigue": 1, "h_tabel": 1})"}));
     }
@@ -220,7 +251,7 @@ private slots:
         Site site(true);
         ShiftTimesheet::rebuild(*site.client, 4, 2025);
         HouseholdRecords::reprice(*site.client, 4, 2025);
-        QCOMPARE(site.texts("select concat_ws(' ', tbl, key, action, new) from accounts_dep.pw_history order by id"),
+        QCOMPARE(site.texts("select concat_ws(' ', tbl, key, action, new::jsonb) from accounts_dep.pw_history order by id"),
                  (QStringList{R"(accounts_dep.h_tabel 2025-04 rebuild {"deleted": 1, "inserted": 5})",
                               R"(accounts_dep.fatigue 2025-04 reprice {"fatigue": 1})"}));
     }

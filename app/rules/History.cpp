@@ -60,8 +60,8 @@ QString statement(const Filter& f)
             where << QStringLiteral("position(lower(%1) in lower(%2)) > 0").arg(SqlText::quote(f.computer), whoField("host"));
     }
     return QStringLiteral("select to_char(h.at, 'DD.MM.YYYY HH24:MI:SS') as at_text, %1 as role, %2 as os_user, "
-                          "%3 as host, %4 as caption, h.key, %5 as action, coalesce(h.old::text, '') as old_values, "
-                          "coalesce(h.new::text, '') as new_values from accounts_dep.pw_history h where %6 order by h.id desc")
+                          "%3 as host, %4 as caption, h.key, %5 as action, coalesce(h.old::jsonb::text, '') as old_values, "
+                          "coalesce(h.new::jsonb::text, '') as new_values from accounts_dep.pw_history h where %6 order by h.id desc")
         .arg(whoField("role"), whoField("user"), whoField("host"), caseOf(QStringLiteral("h.tbl"), tablePairs),
              caseOf(QStringLiteral("h.action"), actionPairs), where.join(QStringLiteral(" and ")));
 }
