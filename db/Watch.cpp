@@ -52,30 +52,15 @@ declare
   k1 pg_catalog.int4; k2 pg_catalog.int4; w pg_catalog.int8; rid pg_catalog.text;
   dcol pg_catalog.text := tg_argv[0]; wcol pg_catalog.text := tg_argv[1];
 begin
-  -- The month (YYYYMM), the worker and the key are read off the row, not out of its json.
+  -- The month (YYYYMM), the worker and the key are read off the row, not out of its json:
+  -- objectsSql() puts a branch there per date and worker column of the watched tables.
   if tg_op OPERATOR(pg_catalog.<>) 'INSERT' then
     o := pg_catalog.row_to_json(old); rid := old.id;
-    if dcol OPERATOR(pg_catalog.=) 'data' then
-      k1 := pg_catalog.to_char(old.data::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
-    elsif dcol OPERATOR(pg_catalog.=) 'd_date' then
-      k1 := pg_catalog.to_char(old.d_date::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
-    end if;
-    if wcol OPERATOR(pg_catalog.=) 'w_id' then w := old.w_id;
-    elsif wcol OPERATOR(pg_catalog.=) 'id_p' then w := old.id_p;
-    elsif wcol OPERATOR(pg_catalog.=) 'id' then w := old.id;
-    end if;
+@old
   end if;
   if tg_op OPERATOR(pg_catalog.<>) 'DELETE' then
     n := pg_catalog.row_to_json(new); rid := new.id;
-    if dcol OPERATOR(pg_catalog.=) 'data' then
-      k2 := pg_catalog.to_char(new.data::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
-    elsif dcol OPERATOR(pg_catalog.=) 'd_date' then
-      k2 := pg_catalog.to_char(new.d_date::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4;
-    end if;
-    if wcol OPERATOR(pg_catalog.=) 'w_id' then w := new.w_id;
-    elsif wcol OPERATOR(pg_catalog.=) 'id_p' then w := new.id_p;
-    elsif wcol OPERATOR(pg_catalog.=) 'id' then w := new.id;
-    end if;
+@new
   end if;
   -- The month's lock waits for a close under way.
   if not pg_catalog.pg_try_advisory_xact_lock_shared(1347898691, k1) then
@@ -196,7 +181,36 @@ const char* const kFunctions[] = {
 };
 } // namespace
 
-QString objectsSql() { return QString::fromUtf8(kObjects); }
+// The month key and the worker of one row image, a branch per column the watched tables
+// name: a record's fields are found at run time, so only the table's own branch runs.
+static QString rowFields(const QString& row, const QString& key)
+{
+    QStringList dates, workers;
+    for (const Watched& w : watched()) {
+        if (w.history && *w.date && !dates.contains(QLatin1String(w.date)))
+            dates << QLatin1String(w.date);
+        if (w.history && *w.worker && !workers.contains(QLatin1String(w.worker)))
+            workers << QLatin1String(w.worker);
+    }
+    // if <argument> = '<column>' then <var> := <value of row.column>; elsif … end if;
+    const auto branches = [&](const char* argument, const QString& var, const QStringList& columns, const char* value) {
+        QString s;
+        for (const QString& c : columns)
+            s += QStringLiteral("    %1 %2 OPERATOR(pg_catalog.=) '%3' then %4 := %5;\n")
+                     .arg(s.isEmpty() ? QStringLiteral("if") : QStringLiteral("elsif"), QLatin1String(argument), c, var,
+                          QString::fromLatin1(value).arg(row, c));
+        return s + QStringLiteral("    end if;\n");
+    };
+    return branches("dcol", key, dates, "pg_catalog.to_char(%1.%2::pg_catalog.timestamp, 'YYYYMM')::pg_catalog.int4")
+           + branches("wcol", QStringLiteral("w"), workers, "%1.%2");
+}
+
+QString objectsSql()
+{
+    return QString::fromUtf8(kObjects)
+        .replace(QStringLiteral("@old\n"), rowFields(QStringLiteral("old"), QStringLiteral("k1")))
+        .replace(QStringLiteral("@new\n"), rowFields(QStringLiteral("new"), QStringLiteral("k2")));
+}
 
 QString objectsDone()
 {
